@@ -1,0 +1,13 @@
+#include "commands/Commands.h"
+#include "Command.h"
+
+namespace vesk::cli {
+
+const std::vector<Command>& AllCommands() {
+  static const std::vector<Command> commands = {
+      CheckCommand(),
+  };
+  return commands;
+}
+
+}  // namespace vesk::cli

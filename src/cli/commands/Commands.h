@@ -1,0 +1,9 @@
+#pragma once
+
+#include "Command.h"
+
+namespace vesk::cli {
+
+Command CheckCommand();
+
+}  // namespace vesk::cli

@@ -1,0 +1,29 @@
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+
+#include "Command.h"
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+// The first Ctrl+C asks a long command to stop cleanly; a second one ends
+// the program at once.
+extern "C" void OnInterrupt(int) {
+  if (interrupted.exchange(true)) _exit(130);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::signal(SIGINT, OnInterrupt);
+  vesk::cli::CliEnvironment env{std::cout, std::cerr, [](const char* name) { return std::getenv(name); },
+                                isatty(STDERR_FILENO) == 1, &interrupted};
+  const int status = vesk::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
+  std::cout.flush();
+  return status;
+}

@@ -1,0 +1,72 @@
+#include "files/CoordinateFile.h"
+
+#include "files/FileCheck.h"
+#include "files/TextFile.h"
+
+namespace vesk {
+namespace {
+
+bool Fail(UserDialogs& dialogs, ReadFailure* failure, int line) {
+  dialogs.ShowMessage(MessageIcon::Error, kErrorCaption, kPointFileReadError);
+  if (failure) *failure = ReadFailure{kPointFileReadError, line};
+  return false;
+}
+
+bool AppendPoints(const std::vector<std::string>& lines, VT_Points& points, const NumberFormat& format,
+                  UserDialogs& dialogs, ReadFailure* failure) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto point = ParsePointLine(lines[i], format);
+    if (!point) return Fail(dialogs, failure, static_cast<int>(i) + 1);
+    points.Add(new VT_Point(*point));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<VT_Point> ParsePointLine(std::string_view line, const NumberFormat& format) {
+  const std::size_t semicolon = line.find(';');
+  if (semicolon == std::string_view::npos) return std::nullopt;
+  const auto x = TryParseNumber(line.substr(0, semicolon), format);
+  if (!x) return std::nullopt;
+  const auto y = TryParseNumber(line.substr(semicolon + 1), format);
+  if (!y) return std::nullopt;
+  return VT_Point(*x, *y);
+}
+
+std::string FormatPointLine(double x, double y, const NumberFormat& format) {
+  return FormatNumber(x, format) + " ; " + FormatNumber(y, format);
+}
+
+bool ReadPointFile(const std::string& path, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
+                   ReadFailure* failure) {
+  if (!CheckFileExists(path, dialogs)) {
+    if (failure) *failure = ReadFailure{MissingFileMessage(path), 0};
+    return false;
+  }
+  points.Clear();
+  std::vector<std::string> lines;
+  if (!LoadTextLines(path, lines)) return Fail(dialogs, failure, 0);
+  return AppendPoints(lines, points, format, dialogs, failure);
+}
+
+bool ReadPointFile(std::istream& in, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
+                   ReadFailure* failure) {
+  points.Clear();
+  std::vector<std::string> lines;
+  if (!LoadTextLines(in, lines)) return Fail(dialogs, failure, 0);
+  return AppendPoints(lines, points, format, dialogs, failure);
+}
+
+std::vector<std::string> PointFileLines(const VT_Points& points, const NumberFormat& format) {
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<std::size_t>(points.Count()));
+  for (int i = 0; i < points.Count(); ++i) lines.push_back(FormatPointLine(points.Get(i)->X, points.Get(i)->Y, format));
+  return lines;
+}
+
+bool WritePointFile(const std::string& path, const VT_Points& points, const NumberFormat& format) {
+  return WriteTextFileReplacing(path, PointFileLines(points, format));
+}
+
+}  // namespace vesk

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vesk {
+
+// Data files are taken as bytes: only the values before a ";" are ever
+// interpreted, so comments in any single-byte code page or in UTF-8 pass.
+
+// Splits text at CR LF, LF or CR. A final line break adds no empty line; a
+// leading UTF-8 byte-order mark is dropped.
+std::vector<std::string> SplitLines(std::string_view bytes);
+
+// Loads every line of a stream or a file; false when it cannot be read.
+bool LoadTextLines(std::istream& in, std::vector<std::string>& lines);
+bool LoadTextLines(const std::string& path, std::vector<std::string>& lines);
+
+// The text of a line before its first ";" (the whole line when it has none).
+std::string_view ValueBeforeSemicolon(std::string_view line);
+
+// The text with trailing blanks removed.
+std::string_view TrimTrailingBlanks(std::string_view text);
+
+// Writes the lines with CR LF after each into a temporary file beside `path`
+// and renames it over `path`, so a failure never leaves a half-written file.
+// Returns false when the file could not be written; the old file is intact.
+bool WriteTextFileReplacing(const std::string& path, const std::vector<std::string>& lines);
+bool WriteBytesReplacing(const std::string& path, std::string_view bytes);
+
+}  // namespace vesk
