@@ -1,0 +1,116 @@
+#include "estimation/FourPointSolver.h"
+
+#include <cmath>
+#include <utility>
+
+namespace vesk {
+namespace {
+
+constexpr int kRows = 8;
+constexpr int kRightSide = 8;
+constexpr int kMaxRepairPasses = 1000;
+constexpr double kMinDeterminant = 1e-9;
+
+// Rows are exchanged by swapping pointers; the arithmetic is the one of
+// exchanging the rows themselves.
+using Rows = double* [kRows];
+
+// Puts a non-zero entry on the diagonal of rows 0..6 by row exchanges,
+// restarting from the top after each exchange.
+bool RepairDiagonal(Rows& M) {
+  int r = 0;
+  int passes = 0;
+  do {
+    if (M[r][r] != 0) {
+      ++r;
+    } else {
+      int z = r;
+      do {
+        z = (z + 1) % kRows;
+      } while (z != r && M[z][r] == 0);
+      if (z == r) return false;
+      std::swap(M[r], M[z]);
+      r = 0;
+    }
+    ++passes;
+  } while (r != kRows - 1 && passes != kMaxRepairPasses);
+  return passes < kMaxRepairPasses;
+}
+
+}  // namespace
+
+bool SolveFourPointSystem(const FourPoints& points, CoefficientArray& u) {
+  double storage[kRows][kRows + 1];
+  for (int p = 0; p < 4; ++p) {
+    const double x = points.SourceX[p];
+    const double y = points.SourceY[p];
+    const double X = points.TargetX[p];
+    const double Y = points.TargetY[p];
+    double* top = storage[p];
+    top[0] = x;
+    top[1] = y;
+    top[2] = 1;
+    top[3] = -x * X;
+    top[4] = -y * X;
+    top[5] = 0;
+    top[6] = 0;
+    top[7] = 0;
+    top[8] = X;
+    double* bottom = storage[p + 4];
+    bottom[0] = 0;
+    bottom[1] = 0;
+    bottom[2] = 0;
+    bottom[3] = -x * Y;
+    bottom[4] = -y * Y;
+    bottom[5] = x;
+    bottom[6] = y;
+    bottom[7] = 1;
+    bottom[8] = Y;
+  }
+  Rows M;
+  for (int r = 0; r < kRows; ++r) M[r] = storage[r];
+
+  if (!RepairDiagonal(M)) return false;
+
+  for (int r = 0; r < kRows - 1; ++r) {
+    // The largest entry strictly below the diagonal, first one on ties;
+    // row r keeps its place only when everything below it is zero.
+    int largest = -1;
+    double largestAbs = 0;
+    for (int row = r + 1; row < kRows; ++row) {
+      const double a = std::fabs(M[row][r]);
+      if (a > largestAbs) {
+        largestAbs = a;
+        largest = row;
+      }
+    }
+    if (largest >= 0) std::swap(M[r], M[largest]);
+    const double* pivotRow = M[r];
+    const double pivot = pivotRow[r];
+    if (pivot == 0) return false;
+    for (int s = r + 1; s < kRows; ++s) {
+      double* row = M[s];
+      const double f = row[r];
+      // Column r itself is never read again below the diagonal, so it is
+      // not updated.
+      for (int t = r + 1; t <= kRightSide; ++t) row[t] = row[t] - f * pivotRow[t] / pivot;
+    }
+  }
+
+  double determinant = M[0][0];
+  for (int r = 1; r < kRows; ++r) determinant = determinant * M[r][r];
+  if (std::fabs(determinant) < kMinDeterminant) return false;
+
+  u[7] = M[7][kRightSide] / M[7][7];
+  for (int r = kRows - 2; r >= 0; --r) {
+    double sum = 0;
+    for (int t = r + 1; t < kRows; ++t) sum += M[r][t] * u[static_cast<std::size_t>(t)];
+    u[static_cast<std::size_t>(r)] = (M[r][kRightSide] - sum) / M[r][r];
+  }
+  // A NaN determinant passes the threshold test; its solution is no sample.
+  for (const double value : u)
+    if (!std::isfinite(value)) return false;
+  return true;
+}
+
+}  // namespace vesk

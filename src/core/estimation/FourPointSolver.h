@@ -1,0 +1,21 @@
+#pragma once
+
+#include "estimation/TransformCoefficients.h"
+
+namespace vesk {
+
+// Four correspondences, source (x, y) onto target (X, Y).
+struct FourPoints {
+  double SourceX[4];
+  double SourceY[4];
+  double TargetX[4];
+  double TargetY[4];
+};
+
+// The exact transformation through four correspondences, coefficients in
+// stored order. False when the system has no usable solution: no row
+// arrangement with a non-zero diagonal, a zero pivot, |determinant| < 1e-9,
+// or a non-finite coefficient.
+bool SolveFourPointSystem(const FourPoints& points, CoefficientArray& coefficients);
+
+}  // namespace vesk

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "estimation/TransformCoefficients.h"
+
+namespace vesk {
+
+// The coefficient sets of solved four-point subsets, in the order they were
+// solved: eight doubles per subset in fixed-size blocks, so that millions of
+// samples cost 64 bytes each and growing never copies what is stored.
+class SampleStore {
+ public:
+  void Append(const CoefficientArray& values);
+  // Moves every sample of `later` behind the samples held here.
+  void Splice(SampleStore&& later);
+  void Clear();
+  std::size_t Count() const { return count_; }
+
+  // Calls visit(value) for coefficient q of every sample, in sample order.
+  template <typename Visit>
+  void ForEach(int q, Visit&& visit) const {
+    for (const Block& block : blocks_) {
+      const double* values = block.Values.get() + q;
+      for (std::size_t s = 0; s < block.Count; ++s) visit(values[s * kCoefficientCount]);
+    }
+  }
+
+ private:
+  static constexpr std::size_t kSamplesPerBlock = 1024;
+  struct Block {
+    std::unique_ptr<double[]> Values;
+    std::size_t Count = 0;
+  };
+  std::vector<Block> blocks_;
+  std::size_t count_ = 0;
+};
+
+}  // namespace vesk

@@ -1,0 +1,154 @@
+#include "estimation/Stat2DThread.h"
+
+#include <cmath>
+#include <thread>
+
+#include "estimation/FourPointSolver.h"
+#include "estimation/SigmaClipping.h"
+#include "estimation/SubsetSearch.h"
+
+namespace vesk {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+// Ticks fall where the subset counter c, counting 1, 2, ... and restarting
+// after each tick, comes within 0.1 of SubsetsPerTick: every `period`
+// subsets, or never when no whole number lies that close.
+long long TickPeriod(double subsetsPerTick) {
+  if (!(subsetsPerTick > 0.5 && subsetsPerTick < 9.0e15)) return 0;
+  const double nearest = std::round(subsetsPerTick);
+  if (nearest < 1 || !(std::fabs(nearest - subsetsPerTick) < 0.1)) return 0;
+  return static_cast<long long>(nearest);
+}
+
+int WorkerThreads(int requested) {
+  if (requested > 0) return requested;
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(cores);
+}
+
+}  // namespace
+
+Stat2DThread::Stat2DThread(const VT_Points& sourcePoints, PointSetCode sourceCode, const VT_Points& targetPoints,
+                           PointSetCode targetCode, TransformCoefficients& resultList)
+    : SourcePoints(sourcePoints),
+      TargetPoints(targetPoints),
+      SourceCode(sourceCode),
+      TargetCode(targetCode),
+      ResultList(resultList) {}
+
+double Stat2DThread::SlopeAngle(const VT_Point& p, const VT_Point& q) { return SlopeAngleOf(p.X, p.Y, q.X, q.Y); }
+
+double Stat2DThread::DistanceThreshold(PointSetCode code) const {
+  switch (code) {
+    case PointSetCode::FirstPhoto:
+      return std::sqrt(Width1 * Width1 + Height1 * Height1) * MinDistance;
+    case PointSetCode::SecondPhoto:
+      return std::sqrt(Width2 * Width2 + Height2 * Height2) * MinDistance;
+    case PointSetCode::Scene:
+      break;
+  }
+  return -1;  // scene-plane points get no distance test
+}
+
+bool Stat2DThread::SubsetAcceptable(const VT_Points& points, int a, int b, int c, int d, PointSetCode code) const {
+  const VT_Point* P[4] = {points.Get(a), points.Get(b), points.Get(c), points.Get(d)};
+  if (code != PointSetCode::Scene) {
+    const double threshold = DistanceThreshold(code);
+    for (int u = 0; u < 4; ++u)
+      for (int v = u + 1; v < 4; ++v)
+        if (!(PointDistance(P[u]->X, P[u]->Y, P[v]->X, P[v]->Y) >= threshold)) return false;
+  }
+  const double minAngle = MinAngle * kPi * (1.0 / 180);
+  const auto apart = [minAngle](double first, double second) { return std::fabs(first - second) >= minAngle; };
+  return apart(SlopeAngle(*P[0], *P[1]), SlopeAngle(*P[0], *P[2])) &&
+         apart(SlopeAngle(*P[0], *P[1]), SlopeAngle(*P[0], *P[3])) &&
+         apart(SlopeAngle(*P[0], *P[2]), SlopeAngle(*P[0], *P[3])) &&
+         apart(SlopeAngle(*P[1], *P[2]), SlopeAngle(*P[1], *P[3]));
+}
+
+bool Stat2DThread::SolveFourPoints(const VT_Points& source4, const VT_Points& target4) {
+  FourPoints four;
+  for (int p = 0; p < 4; ++p) {
+    four.SourceX[p] = source4.Get(p)->X;
+    four.SourceY[p] = source4.Get(p)->Y;
+    four.TargetX[p] = target4.Get(p)->X;
+    four.TargetY[p] = target4.Get(p)->Y;
+  }
+  CoefficientArray solution;
+  if (!SolveFourPointSystem(four, solution)) return false;
+  samples_.Append(solution);
+  return true;
+}
+
+void Stat2DThread::ProgressTick() {
+  if (Progress == nullptr) return;
+  Progress->SetPosition(Progress->Position() + 1);
+  Progress->SetElapsedText(ElapsedTimeText(StartTime, CurrentTimeOfDay()));
+}
+
+void Stat2DThread::Fail(StatisticsStatus status) {
+  Status = status;
+  samples_.Clear();
+  if (Progress != nullptr) Progress->SetPosition(0);
+}
+
+void Stat2DThread::Analyse() {
+  samples_.Clear();
+  SolvedCount = 0;
+  FailedCoefficient = -1;
+  const int n = TargetPoints.Count();
+  if (n >= 4 && SourcePoints.Count() < n) return Fail(StatisticsStatus::SourceTooShort);
+
+  const SubsetPointTable target = PrepareSubsetPointTable(TargetPoints, n, DistanceThreshold(TargetCode));
+  const SubsetPointTable source = PrepareSubsetPointTable(SourcePoints, n, DistanceThreshold(SourceCode));
+  const long long period = TickPeriod(SubsetsPerTick);
+  long long ticks = 0;
+  const auto progress = [&](long long enumerated) {
+    if (period > 0)
+      for (; ticks < enumerated / period; ++ticks) ProgressTick();
+    return Progress == nullptr || !Progress->CancelRequested();
+  };
+  const double minAngle = MinAngle * kPi * (1.0 / 180);
+  std::optional<SampleStore> solved = SearchSubsets(source, target, minAngle, WorkerThreads(ThreadCount), progress);
+  if (!solved) return Fail(StatisticsStatus::Cancelled);
+  samples_ = std::move(*solved);
+  SolvedCount = static_cast<int>(samples_.Count());
+  if (SolvedCount == 0) return Fail(StatisticsStatus::NoSubsetSolved);
+
+  for (int q = 0; q < kCoefficientCount; ++q) {
+    const ClippedMean average =
+        SigmaClippedMean([this, q](auto&& visit) { samples_.ForEach(q, visit); }, samples_.Count(), SigmaCount);
+    Mean = average.Mean;
+    StdDev = average.StdDev;
+    if (!average.Value) {
+      FailedCoefficient = q;
+      return Fail(StatisticsStatus::EmptyClippingBand);
+    }
+    ResultList.Add(new VT_Point(*average.Value, 0));
+  }
+  samples_.Clear();
+  Status = StatisticsStatus::Fitted;
+}
+
+const char* StatisticsStatusText(StatisticsStatus status) {
+  switch (status) {
+    case StatisticsStatus::NotRun:
+      return "not run";
+    case StatisticsStatus::Fitted:
+      return "fitted";
+    case StatisticsStatus::NoSubsetSolved:
+      return "no admissible four-point subset (fewer than four points, or every subset rejected by the distance "
+             "and angle tests or unsolvable)";
+    case StatisticsStatus::SourceTooShort:
+      return "the source point list is shorter than the target point list";
+    case StatisticsStatus::EmptyClippingBand:
+      return "no sample of a coefficient lies inside the sigma-clipping band";
+    case StatisticsStatus::Cancelled:
+      return "cancelled";
+  }
+  return "unknown failure";
+}
+
+}  // namespace vesk
