@@ -195,8 +195,7 @@ std::optional<SampleStore> SearchSubsets(const SubsetPointTable& source, const S
     for (std::thread& worker : workers) worker.join();
     if (shared.Failure) std::rethrow_exception(shared.Failure);
   }
-  if (shared.Stop) return std::nullopt;
-  progress(FourPointSubsetCount(target.Count));
+  if (shared.Stop || !progress(FourPointSubsetCount(target.Count))) return std::nullopt;
 
   SampleStore all;
   for (SampleStore& store : stores) all.Splice(std::move(store));

@@ -41,7 +41,8 @@ using SubsetProgress = std::function<bool(long long enumerated)>;
 // order. The outer index is shared out among `threads` workers; their
 // solutions are put back in enumeration order, so the result does not depend
 // on the number of threads. `progress` runs on the calling thread, at the end
-// with the total count. Nothing when the search was stopped.
+// with the total count. Nothing when the search was stopped, also when
+// the stop request came with that last report.
 std::optional<SampleStore> SearchSubsets(const SubsetPointTable& source, const SubsetPointTable& target,
                                          double minAngleRadians, int threads, const SubsetProgress& progress);
 

@@ -59,9 +59,8 @@ TEST(MethodChoiceTest, SubsetsPerTick) {
     double share;
     double expected;
   } cases[] = {
-      {4, 0.01, 1},   {5, 0.01, 1},      {3, 0.01, 1},         {10, 0.01, 3},
-      {12, 0.01, 5},  {12, 0.02, 10},    {60, 0.01, 4877},
-      {200, 0.01, 646850},  // beyond 170 points n! overflows; the count must not
+      {4, 0.01, 1},   {5, 0.01, 1},     {3, 0.01, 1},        {10, 0.01, 3}, {12, 0.01, 5},
+      {12, 0.02, 10}, {60, 0.01, 4877}, {200, 0.01, 646850},  // beyond 170 points n! overflows; the count must not
   };
   for (const Case& c : cases) EXPECT_EQ(SubsetsPerTick(c.n, c.share), c.expected) << c.n << " points";
 }
