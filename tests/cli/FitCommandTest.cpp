@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cli/CliTestSupport.h"
+#include "support/TempDir.h"
+
+namespace vesk {
+namespace {
+
+using test::RunVeskCli;
+
+std::string Chessboard(const std::string& name) { return (test::ExamplesDir() / "chessboard" / name).string(); }
+
+std::vector<double> NumbersIn(const std::string& text) {
+  std::vector<double> numbers;
+  static const std::regex number(R"(-?[0-9][0-9.eE+-]*)");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), number); it != std::sregex_iterator(); ++it)
+    numbers.push_back(std::stod(it->str()));
+  return numbers;
+}
+
+// The pieces of fit's --json object that the tests look at.
+struct FitJson {
+  std::string method;
+  std::vector<double> primary, second;
+  std::vector<double> primaryResiduals, secondResiduals;  // dx, dy, dx, dy, ...
+  double primaryRms = -1, secondRms = -1;
+};
+
+FitJson ParseFit(const std::string& out) {
+  static const std::regex shape(
+      R"re(\{"method": "([a-z-]+)", "primary": \[([^\]]*)\], "second": \[([^\]]*)\], "residuals": \{"primary": (null|\{"points": \[(.*?)\], "rms": ([^}]*)\}), "second": (null|\{"points": \[(.*)\], "rms": ([^}]*)\})\}\}
+)re");
+  std::smatch m;
+  EXPECT_TRUE(std::regex_match(out, m, shape)) << out;
+  FitJson json;
+  if (m.empty()) return json;
+  json.method = m[1];
+  json.primary = NumbersIn(m[2]);
+  json.second = NumbersIn(m[3]);
+  if (m[4] != "null") {
+    json.primaryResiduals = NumbersIn(m[5]);
+    json.primaryRms = std::stod(m[6]);
+  }
+  if (m[7] != "null") {
+    json.secondResiduals = NumbersIn(m[8]);
+    json.secondRms = std::stod(m[9]);
+  }
+  return json;
+}
+
+double LargestResidual(const std::vector<double>& dxdy) {
+  double largest = 0;
+  for (std::size_t i = 0; i + 1 < dxdy.size(); i += 2) largest = std::max(largest, std::hypot(dxdy[i], dxdy[i + 1]));
+  return largest;
+}
+
+TEST(FitCommandTest, ChessboardReproducesTheCornersWithEitherMethod) {
+  const std::vector<std::string> common = {
+      "fit", "--points1", Chessboard("left01.crd"), "--points2", Chessboard("right01.crd"), "--mode",
+      "0",   "--photo1",  Chessboard("left01.bmp"), "--photo2",  Chessboard("right01.bmp"), "--json"};
+  struct Case {
+    std::vector<std::string> extra;
+    const char* method;
+  } cases[] = {
+      {{}, "statistics"},  // a mean shift residual of about 5.3 px: the choice is the statistical method
+      {{"--method", "least-squares"}, "least-squares"},
+      {{"--method", "statistics"}, "statistics"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = common;
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const auto run = RunVeskCli(args);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const FitJson json = ParseFit(run.Out);
+    EXPECT_EQ(json.method, c.method);
+    EXPECT_EQ(json.primary.size(), 8u);
+    EXPECT_TRUE(json.second.empty());
+    EXPECT_EQ(json.primaryResiduals.size(), 2u * 54);
+    EXPECT_LT(json.primaryRms, 0.5) << c.method;
+    EXPECT_LT(LargestResidual(json.primaryResiduals), 1.0) << c.method;
+    EXPECT_EQ(json.secondRms, -1);
+  }
+}
+
+TEST(FitCommandTest, SceneAnaglyphFitsBothTransformationsFromTheScene) {
+  const auto run =
+      RunVeskCli({"fit", "--points1", Chessboard("left01.crd"), "--points2", Chessboard("right01.crd"), "--scene",
+                  Chessboard("scene.crd"), "--mode", "11", "--size1", "640", "480", "--size2", "640", "480", "--json"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const FitJson json = ParseFit(run.Out);
+  EXPECT_EQ(json.primary.size(), 8u);
+  EXPECT_EQ(json.second.size(), 8u);
+  // Scene corner 0 at the origin lands on the first photograph's corner 0.
+  EXPECT_NEAR(json.primary[2], 241.3397, 1.0);
+  EXPECT_LT(json.primaryRms, 0.5);
+  EXPECT_LT(json.secondRms, 0.5);
+  EXPECT_EQ(json.secondResiduals.size(), 2u * 54);
+}
+
+TEST(FitCommandTest, ReadableOutputShowsCoefficientsAndResiduals) {
+  const auto run = RunVeskCli(
+      {"fit", "--points1", Chessboard("left01_8.crd"), "--points2", Chessboard("right01_8.crd"), "--mode", "1"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out.rfind("method: statistics\nprimary transformation, photo 1 -> photo 2:\n  a0 = ", 0), 0u)
+      << run.Out;
+  EXPECT_NE(run.Out.find("residuals (mapped photo 1 point minus photo 2 point), rms "), std::string::npos);
+  EXPECT_NE(run.Out.find("\n    8: "), std::string::npos);
+}
+
+TEST(FitCommandTest, AFailedFitSaysWhichTransformationAndWhy) {
+  test::TempDir dir;
+  const std::string three = dir.Write("three.crd", "0;0\r\n100;10\r\n90;120\r\n");
+  const std::string tiny1 = dir.Write("tiny1.crd", "0.001;0.002\r\n0.04;0.003\r\n0.038;0.03\r\n0.002;0.031\r\n");
+  const std::string tiny2 = dir.Write("tiny2.crd", "0.0015;0.0025\r\n0.041;0.005\r\n0.037;0.028\r\n0.003;0.033\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"fit", "--points1", three, "--points2", three, "--mode", "0"},
+       "vesk-cli fit: the primary transformation (photo 2 -> photo 1) was not fitted by statistics: no admissible "
+       "four-point subset"},
+      {{"fit", "--points1", tiny1, "--points2", tiny2, "--mode", "1", "--method", "least-squares"},
+       "vesk-cli fit: the primary transformation (photo 1 -> photo 2) was not fitted by least-squares: the normal "
+       "equations are singular or the coordinates too small"},
+      {{"fit", "--points1", Chessboard("left01.crd"), "--points2", Chessboard("right01.crd"), "--scene", three,
+        "--mode", "6"},
+       "vesk-cli fit: the second transformation (scene -> photo 2) was not fitted by statistics: the source point "
+       "list is shorter than the target point list"},
+  };
+  for (const Case& c : cases) {
+    const auto run = RunVeskCli(c.args);
+    EXPECT_EQ(run.Status, 1) << c.message;
+    EXPECT_NE(run.Err.find(c.message), std::string::npos) << run.Err;
+  }
+}
+
+TEST(FitCommandTest, WrongInputsExitWithOne) {
+  test::TempDir dir;
+  const std::string bad = dir.Write("bad.crd", "1;2\r\nx;3\r\n");
+  const std::string one = dir.Write("one.crd", "1;2\r\n");
+  const std::string left = Chessboard("left01.crd");
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"fit", "--points1", bad, "--points2", left, "--mode", "0"}, bad + ":2: Ошибка чтения файла сцены!"},
+      {{"fit", "--points1", left, "--points2", one, "--mode", "0"}, "Index out of bounds ListOfT::Get"},
+      {{"fit", "--points1", left, "--points2", left, "--mode", "0", "--photo1", bad, "--size2", "1", "1"},
+       bad + ": cannot read the photograph"},
+  };
+  for (const Case& c : cases) {
+    const auto run = RunVeskCli(c.args);
+    EXPECT_EQ(run.Status, 1) << c.error;
+    EXPECT_NE(run.Err.find(c.error), std::string::npos) << run.Err;
+  }
+}
+
+TEST(FitCommandTest, UsageErrorsExitWithTwo) {
+  const std::string left = Chessboard("left01.crd");
+  const std::vector<std::vector<std::string>> usages = {
+      {"fit", "--points1", left, "--points2", left},
+      {"fit", "--points1", left, "--mode", "0"},
+      {"fit", "--points1", left, "--points2", left, "--mode", "12"},
+      {"fit", "--points1", left, "--points2", left, "--mode", "one"},
+      {"fit", "--points1", left, "--points2", left, "--mode", "11"},
+      {"fit", "--points1", left, "--points2", left, "--mode", "0", "--method", "median"},
+      {"fit", "--points1", left, "--points2", left, "--mode", "0", "--sigma", "3,5"},
+      {"fit", "--points1", left, "--points2", left, "--mode", "0", "--size1", "640"},
+      {"fit", "--points1", left, "--points2", left, "--mode", "0", "--size1", "-640", "480"},
+      {"fit", "--points1", left, "--points2", left, "--mode", "0", "--size1", "640", "480", "--photo1", left},
+  };
+  for (const auto& args : usages) {
+    const auto run = RunVeskCli(args);
+    EXPECT_EQ(run.Status, 2) << args.back() << ": " << run.Err;
+  }
+}
+
+}  // namespace
+}  // namespace vesk

@@ -1,0 +1,156 @@
+#include "estimation/BuildFit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/estimation/EstimationTestSupport.h"
+#include "estimation/LeastSquares.h"
+#include "estimation/Residuals.h"
+
+namespace vesk {
+namespace {
+
+using test::Points;
+
+constexpr PointSetCode kFirst = PointSetCode::FirstPhoto;
+constexpr PointSetCode kSecond = PointSetCode::SecondPhoto;
+constexpr PointSetCode kScene = PointSetCode::Scene;
+
+class CountingProgress : public ProgressReporter {
+ public:
+  int position = -1;
+  int ticks = 0;
+  void SetPosition(int p) override {
+    if (p == position + 1) ++ticks;
+    position = p;
+  }
+  int Position() const override { return position; }
+};
+
+TEST(BuildFitTest, FitPlanPerMode) {
+  struct Row {
+    BuildMode mode;
+    FitSpec primary;
+    std::optional<FitSpec> second;
+  } table[] = {
+      {BuildMode::SecondToFirst, {kSecond, kFirst}, {}},
+      {BuildMode::FirstToSecond, {kFirst, kSecond}, {}},
+      {BuildMode::AnaglyphOnSecond, {kSecond, kFirst}, {}},
+      {BuildMode::AnaglyphOnFirst, {kFirst, kSecond}, {}},
+      {BuildMode::FirstToPlan, {kFirst, kScene}, {}},
+      {BuildMode::SecondToPlan, {kSecond, kScene}, {}},
+      {BuildMode::AnaglyphOnScene, {kFirst, kScene}, FitSpec{kScene, kSecond}},
+      {BuildMode::FirstToSecondInterpolated, {kSecond, kFirst}, {}},
+      {BuildMode::SecondToFirstInterpolated, {kFirst, kSecond}, {}},
+      {BuildMode::FirstToPlanInterpolated, {kScene, kFirst}, {}},
+      {BuildMode::SecondToPlanInterpolated, {kScene, kSecond}, {}},
+      {BuildMode::AnaglyphOnSceneInterpolated, {kScene, kFirst}, FitSpec{kScene, kSecond}},
+  };
+  for (const Row& row : table) {
+    const FitPlan plan = FitPlanFor(row.mode);
+    const int code = static_cast<int>(row.mode);
+    EXPECT_EQ(plan.Primary.Source, row.primary.Source) << "mode " << code;
+    EXPECT_EQ(plan.Primary.Target, row.primary.Target) << "mode " << code;
+    ASSERT_EQ(plan.Second.has_value(), row.second.has_value()) << "mode " << code;
+    if (row.second) {
+      EXPECT_EQ(plan.Second->Source, row.second->Source) << "mode " << code;
+      EXPECT_EQ(plan.Second->Target, row.second->Target) << "mode " << code;
+    }
+    EXPECT_EQ(PlanNeedsScene(row.mode), (code >= 4 && code <= 6) || code >= 9) << "mode " << code;
+  }
+}
+
+// Three views of six points: a perspective pair and the scene.
+struct ThreeSets {
+  VT_Points first = Points({{10, 20}, {400, 30}, {380, 300}, {20, 310}, {200, 160}, {120, 240}});
+  VT_Points second = Points({{15, 25}, {410, 50}, {370, 280}, {30, 330}, {205, 170}, {128, 255}});
+  VT_Points scene = Points({{0, 0}, {300, 0}, {300, 200}, {0, 200}, {150, 100}, {80, 150}});
+};
+
+TEST(BuildFitTest, LeastSquaresFillsBothSetsOfTheSceneAnaglyphInPlanOrder) {
+  const ThreeSets sets;
+  const BuildFitInput input{
+      BuildMode::AnaglyphOnScene, EstimationMethod::LeastSquares, sets.first, sets.second, sets.scene, {}, {}, {}, 0};
+  TransformCoefficients primary(kOwnsItems), second(kOwnsItems);
+  primary.Add(new VT_Point(99, 99));  // left over from an earlier build
+  const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second);
+  ASSERT_TRUE(outcome.AllFitted());
+  ASSERT_EQ(outcome.Fits.size(), 2u);
+
+  TransformCoefficients firstToScene(kOwnsItems), sceneToSecond(kOwnsItems);
+  ASSERT_TRUE(FitLeastSquares(sets.first, sets.scene, firstToScene));
+  ASSERT_TRUE(FitLeastSquares(sets.scene, sets.second, sceneToSecond));
+  ASSERT_EQ(primary.Count(), 8);
+  ASSERT_EQ(second.Count(), 8);
+  for (int q = 0; q < 8; ++q) {
+    EXPECT_EQ(primary.Get(q)->X, firstToScene.Get(q)->X);
+    EXPECT_EQ(second.Get(q)->X, sceneToSecond.Get(q)->X);
+  }
+}
+
+TEST(BuildFitTest, StatisticsRunsThePlanWithProgressFromZeroTo100) {
+  const ThreeSets sets;
+  const BuildFitInput input{BuildMode::AnaglyphOnSceneInterpolated,
+                            EstimationMethod::Statistics,
+                            sets.first,
+                            sets.second,
+                            sets.scene,
+                            {},
+                            {},
+                            {},
+                            0};
+  TransformCoefficients primary(kOwnsItems), second(kOwnsItems);
+  CountingProgress progress;
+  progress.position = 55;
+  const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second, &progress);
+  EXPECT_TRUE(outcome.AllFitted());
+  EXPECT_EQ(primary.Count(), 8);
+  EXPECT_EQ(second.Count(), 8);
+  // C(6, 4) = 15 subsets per fit, one tick each (share 0.02 rounds up to 1).
+  EXPECT_EQ(progress.ticks, 30);
+  EXPECT_EQ(progress.position, 100);
+}
+
+TEST(BuildFitTest, EachFailedFitIsReportedAndTheOtherStillRuns) {
+  const ThreeSets sets;
+  const VT_Points fewScene = Points({{0, 0}, {300, 0}, {300, 200}});
+  for (const EstimationMethod method : {EstimationMethod::LeastSquares, EstimationMethod::Statistics}) {
+    // The primary fit (first photograph to the scene) has a scene list
+    // shorter than its source; the second (scene to the second photograph)
+    // has too few points for a projective fit.
+    const BuildFitInput input{BuildMode::AnaglyphOnScene, method, sets.first, sets.second, fewScene, {}, {}, {}, 0};
+    TransformCoefficients primary(kOwnsItems), second(kOwnsItems);
+    const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second);
+    ASSERT_EQ(outcome.Fits.size(), 2u);
+    EXPECT_FALSE(outcome.AllFitted());
+    EXPECT_FALSE(outcome.Fits[0].Fitted);
+    EXPECT_FALSE(outcome.Fits[0].Failure.empty());
+    EXPECT_LT(primary.Count(), 8);
+    EXPECT_FALSE(outcome.Fits[1].Fitted);
+    EXPECT_LT(second.Count(), 8);
+  }
+}
+
+TEST(BuildFitTest, ResidualsAreMappedSourceMinusTargetWithTheirRms) {
+  TransformCoefficients shift(kOwnsItems);
+  AppendCoefficients(shift, CoefficientArray{1, 0, 2, 0, 0, 0, 1, -1});  // (x + 2, y - 1)
+  const VT_Points source = Points({{0, 0}, {1, 1}, {5, 5}});
+  const VT_Points target = Points({{-1, -5}, {3, 0}});  // the third source point has no partner
+  const auto report = ComputeResiduals(shift, source, target);
+  ASSERT_TRUE(report);
+  ASSERT_EQ(report->Points.size(), 2u);
+  EXPECT_EQ(report->Points[0].X, 3);
+  EXPECT_EQ(report->Points[0].Y, 4);
+  EXPECT_EQ(report->Points[1].X, 0);
+  EXPECT_EQ(report->Points[1].Y, 0);
+  EXPECT_EQ(report->Rms, std::sqrt(25.0 / 2));
+  EXPECT_EQ(shift.Count(), 8);
+
+  TransformCoefficients incomplete(kOwnsItems);
+  incomplete.Add(new VT_Point(1, 0));
+  EXPECT_FALSE(ComputeResiduals(incomplete, source, target));
+}
+
+}  // namespace
+}  // namespace vesk
