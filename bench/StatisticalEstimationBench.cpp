@@ -41,6 +41,7 @@ void MakePoints(int n, VT_Points& first, VT_Points& second) {
 
 void BM_StatisticalFit(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
+  const int threads = static_cast<int>(state.range(1));
   VT_Points first(kOwnsItems);
   VT_Points second(kOwnsItems);
   MakePoints(n, first, second);
@@ -53,6 +54,7 @@ void BM_StatisticalFit(benchmark::State& state) {
     worker.Width1 = worker.Width2 = 640;
     worker.Height1 = worker.Height2 = 480;
     worker.SubsetsPerTick = 1e9;
+    worker.ThreadCount = threads;
     worker.Analyse();
     if (result.Count() != 8) state.SkipWithError("the fit failed");
     solved = worker.SolvedCount;
@@ -64,7 +66,15 @@ void BM_StatisticalFit(benchmark::State& state) {
   state.counters["solved"] = solved;
   state.counters["ns_per_subset"] = seconds * 1e9 / (subsets * static_cast<double>(state.iterations()));
 }
-BENCHMARK(BM_StatisticalFit)->Arg(30)->Arg(60)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Second argument: worker threads, 0 for one per core.
+BENCHMARK(BM_StatisticalFit)
+    ->ArgNames({"points", "threads"})
+    ->Args({30, 0})
+    ->Args({60, 0})
+    ->Args({100, 0})
+    ->Args({100, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace vesk

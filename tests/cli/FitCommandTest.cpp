@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <regex>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,9 +17,16 @@ std::string Chessboard(const std::string& name) { return (test::ExamplesDir() / 
 
 std::vector<double> NumbersIn(const std::string& text) {
   std::vector<double> numbers;
-  static const std::regex number(R"(-?[0-9][0-9.eE+-]*)");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), number); it != std::sregex_iterator(); ++it)
-    numbers.push_back(std::stod(it->str()));
+  const char* at = text.c_str();
+  while (*at != '\0') {
+    if ((*at >= '0' && *at <= '9') || *at == '-') {
+      char* end = nullptr;
+      numbers.push_back(std::strtod(at, &end));
+      at = end;
+    } else {
+      ++at;
+    }
+  }
   return numbers;
 }
 
@@ -31,25 +38,38 @@ struct FitJson {
   double primaryRms = -1, secondRms = -1;
 };
 
+// The text between `open` (searched from `from`) and the next `close`;
+// `from` moves past it. Fails the test when the text is not there.
+std::string Between(const std::string& text, std::size_t& from, const std::string& open, const std::string& close) {
+  const std::size_t begin = text.find(open, from);
+  EXPECT_EQ(begin, from) << "expected " << open << " at " << from << " in " << text;
+  if (begin == std::string::npos) return {};
+  const std::size_t end = text.find(close, begin + open.size());
+  if (end == std::string::npos) return {};
+  from = end + close.size();
+  return text.substr(begin + open.size(), end - begin - open.size());
+}
+
+void ParseResiduals(const std::string& out, std::size_t& at, std::vector<double>& points, double& rms) {
+  if (out.compare(at, 4, "null") == 0) {
+    at += 4;
+    return;
+  }
+  points = NumbersIn(Between(out, at, "{\"points\": [", "]]") + "]");
+  rms = std::strtod(Between(out, at, ", \"rms\": ", "}").c_str(), nullptr);
+}
+
 FitJson ParseFit(const std::string& out) {
-  static const std::regex shape(
-      R"re(\{"method": "([a-z-]+)", "primary": \[([^\]]*)\], "second": \[([^\]]*)\], "residuals": \{"primary": (null|\{"points": \[(.*?)\], "rms": ([^}]*)\}), "second": (null|\{"points": \[(.*)\], "rms": ([^}]*)\})\}\}
-)re");
-  std::smatch m;
-  EXPECT_TRUE(std::regex_match(out, m, shape)) << out;
   FitJson json;
-  if (m.empty()) return json;
-  json.method = m[1];
-  json.primary = NumbersIn(m[2]);
-  json.second = NumbersIn(m[3]);
-  if (m[4] != "null") {
-    json.primaryResiduals = NumbersIn(m[5]);
-    json.primaryRms = std::stod(m[6]);
-  }
-  if (m[7] != "null") {
-    json.secondResiduals = NumbersIn(m[8]);
-    json.secondRms = std::stod(m[9]);
-  }
+  std::size_t at = 0;
+  json.method = Between(out, at, "{\"method\": \"", "\"");
+  json.primary = NumbersIn(Between(out, at, ", \"primary\": [", "]"));
+  json.second = NumbersIn(Between(out, at, ", \"second\": [", "]"));
+  Between(out, at, ", \"residuals\": {\"primary\": ", "");
+  ParseResiduals(out, at, json.primaryResiduals, json.primaryRms);
+  Between(out, at, ", \"second\": ", "");
+  ParseResiduals(out, at, json.secondResiduals, json.secondRms);
+  EXPECT_EQ(out.substr(at), "}}\n");
   return json;
 }
 
@@ -106,10 +126,15 @@ TEST(FitCommandTest, ReadableOutputShowsCoefficientsAndResiduals) {
   const auto run = RunVeskCli(
       {"fit", "--points1", Chessboard("left01_8.crd"), "--points2", Chessboard("right01_8.crd"), "--mode", "1"});
   ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_EQ(run.Out.rfind("method: statistics\nprimary transformation, photo 1 -> photo 2:\n  a0 = ", 0), 0u)
-      << run.Out;
+  EXPECT_EQ(run.Out.rfind("method: statistics (chosen: mean shift residual ", 0), 0u) << run.Out;
+  EXPECT_NE(run.Out.find(", 8 points)\nprimary transformation, photo 1 -> photo 2:\n  a0 = "), std::string::npos);
   EXPECT_NE(run.Out.find("residuals (mapped photo 1 point minus photo 2 point), rms "), std::string::npos);
   EXPECT_NE(run.Out.find("\n    8: "), std::string::npos);
+
+  const auto chessboard =
+      RunVeskCli({"fit", "--points1", Chessboard("left01.crd"), "--points2", Chessboard("right01.crd"), "--mode", "0"});
+  EXPECT_EQ(chessboard.Out.rfind("method: statistics (chosen: mean shift residual 5.26", 0), 0u) << chessboard.Out;
+  EXPECT_NE(chessboard.Out.find(", 54 points)\n"), std::string::npos);
 }
 
 TEST(FitCommandTest, AFailedFitSaysWhichTransformationAndWhy) {

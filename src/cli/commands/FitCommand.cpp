@@ -51,7 +51,7 @@ constexpr const char* kHelp =
 // The statistical method's progress on a terminal; Ctrl+C asks it to stop.
 class TerminalProgress : public ProgressReporter {
  public:
-  explicit TerminalProgress(CliEnvironment& env) : env_(env) {}
+  TerminalProgress(CliEnvironment& env, bool show) : env_(env), show_(show && env.ErrIsTerminal) {}
   ~TerminalProgress() override {
     if (shown_) env_.Err << "\r\033[K" << std::flush;
   }
@@ -68,11 +68,12 @@ class TerminalProgress : public ProgressReporter {
 
  private:
   void Show() {
-    if (!env_.ErrIsTerminal) return;
+    if (!show_) return;
     shown_ = true;
     env_.Err << "\rcomputing the parameters " << position_ << "%  " << elapsed_ << "\033[K" << std::flush;
   }
   CliEnvironment& env_;
+  bool show_;
   int position_ = 0;
   std::string elapsed_ = "0 : 0 : 0";
   bool shown_ = false;
@@ -187,8 +188,8 @@ int RunFit(Arguments& args, CliEnvironment& env) {
   TransformCoefficients second(kOwnsItems);
   BuildFitOutcome outcome;
   {
-    TerminalProgress progress(env);
-    outcome = FitBuildTransformations(input, primary, second, json ? nullptr : &progress);
+    TerminalProgress progress(env, !json);
+    outcome = FitBuildTransformations(input, primary, second, &progress);
   }
 
   static const char* const kRoles[2] = {"primary", "second"};
@@ -210,7 +211,11 @@ int RunFit(Arguments& args, CliEnvironment& env) {
             << ", \"residuals\": {\"primary\": " << JsonResiduals(residuals[0])
             << ", \"second\": " << JsonResiduals(residuals[1]) << "}}\n";
   } else {
-    env.Out << "method: " << MethodName(method) << "\n";
+    env.Out << "method: " << MethodName(method);
+    if (!requestedMethod)
+      env.Out << " (chosen: mean shift residual " << Readable(MeanShiftResidual(points1, points2)) << ", "
+              << points1.Count() << " points)";
+    env.Out << "\n";
     for (std::size_t f = 0; f < outcome.Fits.size(); ++f)
       PrintReadable(env.Out, kRoles[f], outcome.Fits[f], *sets[f], residuals[f]);
   }

@@ -19,12 +19,13 @@ class SampleStore {
   void Clear();
   std::size_t Count() const { return count_; }
 
-  // Calls visit(value) for coefficient q of every sample, in sample order.
+  // Calls visit(row) for every sample in order, row pointing at its eight
+  // coefficients.
   template <typename Visit>
-  void ForEach(int q, Visit&& visit) const {
+  void ForEachRow(Visit&& visit) const {
     for (const Block& block : blocks_) {
-      const double* values = block.Values.get() + q;
-      for (std::size_t s = 0; s < block.Count; ++s) visit(values[s * kCoefficientCount]);
+      const double* values = block.Values.get();
+      for (std::size_t s = 0; s < block.Count; ++s) visit(values + s * kCoefficientCount);
     }
   }
 

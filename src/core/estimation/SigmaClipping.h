@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -19,41 +20,53 @@ struct ClippedMean {
   std::optional<double> Value;
 };
 
-// `forEach(visit)` calls visit(value) for every sample in order; `count` > 0.
-template <typename ForEachSample>
-ClippedMean SigmaClippedMean(ForEachSample&& forEach, std::size_t count, double sigmaCount) {
-  ClippedMean result;
+// K coefficients averaged side by side, each on its own as above: three
+// passes over the samples instead of three per coefficient. `forEachRow(visit)`
+// calls visit(row) for every sample in order, row pointing at its K values;
+// `count` > 0.
+template <std::size_t K, typename ForEachRow>
+std::array<ClippedMean, K> SigmaClippedMeans(ForEachRow&& forEachRow, std::size_t count, double sigmaCount) {
+  std::array<ClippedMean, K> result{};
   const double n = static_cast<double>(count);
-  double sum = 0;
-  forEach([&sum](double v) { sum += v; });
-  result.Mean = sum / n;
-  if (count >= 2) {
-    double squares = 0;
-    const double mean = result.Mean;
-    forEach([&squares, mean](double v) { squares += (v - mean) * (v - mean); });
-    result.StdDev = std::sqrt(squares / (n - 1));
-  }
-  const double low = result.Mean - sigmaCount * result.StdDev;
-  const double high = result.Mean + sigmaCount * result.StdDev;
-  double keptSum = 0;
-  std::size_t kept = 0;
-  forEach([&](double v) {
-    if (low <= v && v <= high) {
-      keptSum += v;
-      ++kept;
-    }
+  std::array<double, K> sums{};
+  forEachRow([&sums](const double* row) {
+    for (std::size_t q = 0; q < K; ++q) sums[q] += row[q];
   });
-  result.Kept = kept;
-  if (kept > 0) result.Value = keptSum / static_cast<double>(kept);
+  std::array<double, K> means{};
+  for (std::size_t q = 0; q < K; ++q) means[q] = result[q].Mean = sums[q] / n;
+  if (count >= 2) {
+    std::array<double, K> squares{};
+    forEachRow([&squares, &means](const double* row) {
+      for (std::size_t q = 0; q < K; ++q) squares[q] += (row[q] - means[q]) * (row[q] - means[q]);
+    });
+    for (std::size_t q = 0; q < K; ++q) result[q].StdDev = std::sqrt(squares[q] / (n - 1));
+  }
+  std::array<double, K> low{}, high{}, kept{};
+  std::array<std::size_t, K> keptCount{};
+  for (std::size_t q = 0; q < K; ++q) {
+    low[q] = result[q].Mean - sigmaCount * result[q].StdDev;
+    high[q] = result[q].Mean + sigmaCount * result[q].StdDev;
+  }
+  forEachRow([&](const double* row) {
+    for (std::size_t q = 0; q < K; ++q)
+      if (low[q] <= row[q] && row[q] <= high[q]) {
+        kept[q] += row[q];
+        ++keptCount[q];
+      }
+  });
+  for (std::size_t q = 0; q < K; ++q) {
+    result[q].Kept = keptCount[q];
+    if (keptCount[q] > 0) result[q].Value = kept[q] / static_cast<double>(keptCount[q]);
+  }
   return result;
 }
 
 inline ClippedMean SigmaClippedMean(const std::vector<double>& samples, double sigmaCount) {
-  return SigmaClippedMean(
+  return SigmaClippedMeans<1>(
       [&samples](auto&& visit) {
-        for (const double v : samples) visit(v);
+        for (const double& v : samples) visit(&v);
       },
-      samples.size(), sigmaCount);
+      samples.size(), sigmaCount)[0];
 }
 
 }  // namespace vesk

@@ -117,9 +117,10 @@ void Stat2DThread::Analyse() {
   SolvedCount = static_cast<int>(samples_.Count());
   if (SolvedCount == 0) return Fail(StatisticsStatus::NoSubsetSolved);
 
+  const auto averages = SigmaClippedMeans<kCoefficientCount>([this](auto&& visit) { samples_.ForEachRow(visit); },
+                                                             samples_.Count(), SigmaCount);
   for (int q = 0; q < kCoefficientCount; ++q) {
-    const ClippedMean average =
-        SigmaClippedMean([this, q](auto&& visit) { samples_.ForEach(q, visit); }, samples_.Count(), SigmaCount);
+    const ClippedMean& average = averages[static_cast<std::size_t>(q)];
     Mean = average.Mean;
     StdDev = average.StdDev;
     if (!average.Value) {
