@@ -1,6 +1,7 @@
 #include "estimation/Stat2DThread.h"
 
 #include <cmath>
+#include <new>
 #include <thread>
 
 #include "estimation/FourPointSolver.h"
@@ -111,7 +112,12 @@ void Stat2DThread::Analyse() {
     return Progress == nullptr || !Progress->CancelRequested();
   };
   const double minAngle = MinAngle * kPi * (1.0 / 180);
-  std::optional<SampleStore> solved = SearchSubsets(source, target, minAngle, WorkerThreads(ThreadCount), progress);
+  std::optional<SampleStore> solved;
+  try {
+    solved = SearchSubsets(source, target, minAngle, WorkerThreads(ThreadCount), progress);
+  } catch (const std::bad_alloc&) {
+    return Fail(StatisticsStatus::OutOfMemory);
+  }
   if (!solved) return Fail(StatisticsStatus::Cancelled);
   samples_ = std::move(*solved);
   SolvedCount = static_cast<int>(samples_.Count());
@@ -148,6 +154,8 @@ const char* StatisticsStatusText(StatisticsStatus status) {
       return "no sample of a coefficient lies inside the sigma-clipping band";
     case StatisticsStatus::Cancelled:
       return "cancelled";
+    case StatisticsStatus::OutOfMemory:
+      return "not enough memory for the solutions of all four-point subsets";
   }
   return "unknown failure";
 }

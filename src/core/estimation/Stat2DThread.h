@@ -17,6 +17,7 @@ enum class StatisticsStatus {
   SourceTooShort,     // fewer source points than target points
   EmptyClippingBand,  // no sample of a coefficient inside mean ± SigmaCount · stddev
   Cancelled,          // the progress reporter asked to stop
+  OutOfMemory,        // too many solved subsets to keep
 };
 
 // The statistical estimation of one transformation: every four-point subset

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "estimation/FourPointSolver.h"
@@ -156,31 +157,43 @@ std::optional<SampleStore> SearchSubsets(const SubsetPointTable& source, const S
   SharedState shared;
 
   if (threads > tasks) threads = tasks;
-  if (threads <= 1) {
-    // Small searches and single-core machines: everything on this thread,
-    // progress after every pair.
+  const auto work = [&] {
+    try {
+      const auto keepGoing = [] { return true; };
+      for (int i = shared.NextTask++; i < tasks && !shared.Stop; i = shared.NextTask++)
+        searcher.RunTask(i, stores[static_cast<std::size_t>(i)], shared, keepGoing);
+    } catch (...) {
+      const std::lock_guard lock(shared.Mutex);
+      if (!shared.Failure) shared.Failure = std::current_exception();
+      shared.Stop = true;
+    }
+    const std::lock_guard lock(shared.Mutex);
+    --shared.RunningWorkers;
+    shared.Finished.notify_all();
+  };
+  std::vector<std::thread> workers;
+  if (threads > 1) {
+    shared.RunningWorkers = threads;
+    workers.reserve(static_cast<std::size_t>(threads));
+    for (int t = 0; t < threads; ++t) {
+      try {
+        workers.emplace_back(work);
+      } catch (const std::system_error&) {
+        // The workers that did start share out all the tasks.
+        const std::lock_guard lock(shared.Mutex);
+        shared.RunningWorkers -= threads - t;
+        break;
+      }
+    }
+  }
+
+  if (workers.empty()) {
+    // Small searches, single-core machines, or no thread to be had:
+    // everything on this thread, progress after every pair.
     const auto afterPair = [&] { return progress(shared.Enumerated.load(std::memory_order_relaxed)); };
-    for (int i = 0; i < tasks && !shared.Stop; ++i)
+    for (int i = shared.NextTask++; i < tasks && !shared.Stop; i = shared.NextTask++)
       searcher.RunTask(i, stores[static_cast<std::size_t>(i)], shared, afterPair);
   } else {
-    shared.RunningWorkers = threads;
-    const auto work = [&] {
-      try {
-        const auto keepGoing = [] { return true; };
-        for (int i = shared.NextTask++; i < tasks && !shared.Stop; i = shared.NextTask++)
-          searcher.RunTask(i, stores[static_cast<std::size_t>(i)], shared, keepGoing);
-      } catch (...) {
-        const std::lock_guard lock(shared.Mutex);
-        if (!shared.Failure) shared.Failure = std::current_exception();
-        shared.Stop = true;
-      }
-      const std::lock_guard lock(shared.Mutex);
-      --shared.RunningWorkers;
-      shared.Finished.notify_all();
-    };
-    std::vector<std::thread> workers;
-    workers.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) workers.emplace_back(work);
     {
       std::unique_lock lock(shared.Mutex);
       while (shared.RunningWorkers > 0) {
