@@ -100,7 +100,8 @@ void Stat2DThread::Analyse() {
   SolvedCount = 0;
   FailedCoefficient = -1;
   const int n = TargetPoints.Count();
-  if (n >= 4 && SourcePoints.Count() < n) return Fail(StatisticsStatus::SourceTooShort);
+  if (n < 4) return Fail(StatisticsStatus::NoSubsetSolved);  // nothing to enumerate
+  if (SourcePoints.Count() < n) return Fail(StatisticsStatus::SourceTooShort);
 
   const SubsetPointTable target = PrepareSubsetPointTable(TargetPoints, n, DistanceThreshold(TargetCode));
   const SubsetPointTable source = PrepareSubsetPointTable(SourcePoints, n, DistanceThreshold(SourceCode));

@@ -315,6 +315,7 @@ TEST(StatisticsTest, FailuresLeaveFewerThanEightCoefficientsAndTheProgressAtZero
   VT_Points first(kOwnsItems), second(kOwnsItems);
   MakeNoisyPoints(8, first, second);
   const VT_Points three = Points({{0, 0}, {100, 10}, {90, 120}});
+  const VT_Points none(kOwnsItems);
   const VT_Points shorter = Points({{0, 0}, {100, 10}, {90, 120}, {10, 100}, {50, 50}});
   const VT_Points onLine = Points({{0, 0}, {10, 10}, {20, 20}, {30, 30}, {40, 40}});
   struct Case {
@@ -326,6 +327,7 @@ TEST(StatisticsTest, FailuresLeaveFewerThanEightCoefficientsAndTheProgressAtZero
     StatisticsStatus status;
   } cases[] = {
       {"three points", three, three, 3, false, StatisticsStatus::NoSubsetSolved},
+      {"three target points, no source point", none, three, 3, false, StatisticsStatus::NoSubsetSolved},
       {"every subset rejected", onLine, onLine, 3, false, StatisticsStatus::NoSubsetSolved},
       {"source shorter than target", shorter, first, 3, false, StatisticsStatus::SourceTooShort},
       {"zero-width clipping band", first, second, 0, false, StatisticsStatus::EmptyClippingBand},
