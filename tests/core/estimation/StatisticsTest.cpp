@@ -205,17 +205,26 @@ std::uint64_t Bits(double value) {
 }
 
 TEST(StatisticsTest, FastSearchGivesTheBitsOfThePlainMethodWhateverTheThreads) {
-  VT_Points first(kOwnsItems), second(kOwnsItems);
-  MakeNoisyPoints(16, first, second);
+  VT_Points fewFirst(kOwnsItems), fewSecond(kOwnsItems);
+  MakeNoisyPoints(16, fewFirst, fewSecond);
+  // Enough points for thousands of solutions per first index, so that the
+  // samples of one worker span several storage blocks.
+  VT_Points manyFirst(kOwnsItems), manySecond(kOwnsItems);
+  MakeNoisyPoints(36, manyFirst, manySecond);
   struct Case {
+    const VT_Points& first;
+    const VT_Points& second;
     PointSetCode sourceCode, targetCode;
     plain::Settings settings;
   } cases[] = {
-      {PointSetCode::FirstPhoto, PointSetCode::SecondPhoto, {3, 10, 0.1, 100, 80, 110, 90}},
-      {PointSetCode::SecondPhoto, PointSetCode::FirstPhoto, {1.5, 5, 0.2, 100, 80, 0, 0}},
-      {PointSetCode::Scene, PointSetCode::FirstPhoto, {2, 20, 0.05, 100, 80, 110, 90}},
+      {fewFirst, fewSecond, PointSetCode::FirstPhoto, PointSetCode::SecondPhoto, {3, 10, 0.1, 100, 80, 110, 90}},
+      {fewFirst, fewSecond, PointSetCode::SecondPhoto, PointSetCode::FirstPhoto, {1.5, 5, 0.2, 100, 80, 0, 0}},
+      {fewFirst, fewSecond, PointSetCode::Scene, PointSetCode::FirstPhoto, {2, 20, 0.05, 100, 80, 110, 90}},
+      {manyFirst, manySecond, PointSetCode::FirstPhoto, PointSetCode::SecondPhoto, {3, 10, 0.01, 100, 80, 110, 90}},
   };
   for (const Case& c : cases) {
+    const VT_Points& first = c.first;
+    const VT_Points& second = c.second;
     const VT_Points& source = c.sourceCode == PointSetCode::SecondPhoto ? second : first;
     const VT_Points& target = c.sourceCode == PointSetCode::SecondPhoto ? first : second;
     const plain::Result expected =
