@@ -196,7 +196,7 @@ int RunFit(Arguments& args, CliEnvironment& env) {
   const TransformCoefficients* sets[2] = {&primary, &second};
   std::optional<ResidualReport> residuals[2];
   for (std::size_t f = 0; f < outcome.Fits.size(); ++f) {
-    const FitSpec& fit = outcome.Fits[f].Fit;
+    const PlannedFit& fit = outcome.Fits[f].Fit;
     residuals[f] = ComputeResiduals(*sets[f], PointSet(input, fit.Source), PointSet(input, fit.Target));
   }
 

@@ -7,7 +7,7 @@
 namespace vesk {
 namespace {
 
-FitReport FitByLeastSquares(const BuildFitInput& input, const FitSpec& fit, TransformCoefficients& coefficients) {
+FitReport FitByLeastSquares(const BuildFitInput& input, const PlannedFit& fit, TransformCoefficients& coefficients) {
   const LeastSquaresStatus status =
       FitLeastSquaresWithStatus(PointSet(input, fit.Source), PointSet(input, fit.Target), coefficients);
   FitReport report{fit, status == LeastSquaresStatus::Fitted, {}};
@@ -15,7 +15,7 @@ FitReport FitByLeastSquares(const BuildFitInput& input, const FitSpec& fit, Tran
   return report;
 }
 
-FitReport FitByStatistics(const BuildFitInput& input, const FitSpec& fit, TransformCoefficients& coefficients,
+FitReport FitByStatistics(const BuildFitInput& input, const PlannedFit& fit, TransformCoefficients& coefficients,
                           const TimeOfDay& start, ProgressReporter* progress) {
   Stat2DThread worker(PointSet(input, fit.Source), fit.Source, PointSet(input, fit.Target), fit.Target, coefficients);
   worker.SigmaCount = input.Settings.SigmaCount;

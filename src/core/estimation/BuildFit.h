@@ -41,7 +41,7 @@ struct BuildFitInput {
 
 // How one transformation of the plan came out.
 struct FitReport {
-  FitSpec Fit;
+  PlannedFit Fit;
   bool Fitted = false;
   std::string Failure;  // why not, in English; empty when fitted
 };

@@ -22,20 +22,20 @@ FitPlan FitPlanFor(BuildMode mode) {
     case BuildMode::SecondToPlan:
       return FitPlan{{kSecond, kScene}, std::nullopt};
     case BuildMode::AnaglyphOnScene:
-      return FitPlan{{kFirst, kScene}, FitSpec{kScene, kSecond}};
+      return FitPlan{{kFirst, kScene}, PlannedFit{kScene, kSecond}};
     case BuildMode::FirstToPlanInterpolated:
       return FitPlan{{kScene, kFirst}, std::nullopt};
     case BuildMode::SecondToPlanInterpolated:
       return FitPlan{{kScene, kSecond}, std::nullopt};
     case BuildMode::AnaglyphOnSceneInterpolated:
-      return FitPlan{{kScene, kFirst}, FitSpec{kScene, kSecond}};
+      return FitPlan{{kScene, kFirst}, PlannedFit{kScene, kSecond}};
   }
   throw VeskError("Unknown build mode " + std::to_string(static_cast<int>(mode)));
 }
 
 bool PlanNeedsScene(BuildMode mode) {
   const FitPlan plan = FitPlanFor(mode);
-  const auto uses = [](const FitSpec& fit) {
+  const auto uses = [](const PlannedFit& fit) {
     return fit.Source == PointSetCode::Scene || fit.Target == PointSetCode::Scene;
   };
   return uses(plan.Primary) || (plan.Second && uses(*plan.Second));
@@ -53,6 +53,6 @@ std::string PointSetName(PointSetCode code) {
   return "?";
 }
 
-std::string FitName(const FitSpec& fit) { return PointSetName(fit.Source) + " -> " + PointSetName(fit.Target); }
+std::string FitName(const PlannedFit& fit) { return PointSetName(fit.Source) + " -> " + PointSetName(fit.Target); }
 
 }  // namespace vesk

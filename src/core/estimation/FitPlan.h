@@ -12,7 +12,7 @@ namespace vesk {
 enum class PointSetCode : int { FirstPhoto = 1, SecondPhoto = 2, Scene = 3 };
 
 // One transformation to fit: from the source set's coordinates to the target's.
-struct FitSpec {
+struct PlannedFit {
   PointSetCode Source;
   PointSetCode Target;
 };
@@ -20,8 +20,8 @@ struct FitSpec {
 // The transformations a build needs: the primary set always, the second set
 // only for the scene-based anaglyphs.
 struct FitPlan {
-  FitSpec Primary;
-  std::optional<FitSpec> Second;
+  PlannedFit Primary;
+  std::optional<PlannedFit> Second;
 };
 
 FitPlan FitPlanFor(BuildMode mode);
@@ -31,6 +31,6 @@ bool PlanNeedsScene(BuildMode mode);
 
 // "photo 1", "photo 2", "scene" and "photo 2 -> photo 1": names for reports.
 std::string PointSetName(PointSetCode code);
-std::string FitName(const FitSpec& fit);
+std::string FitName(const PlannedFit& fit);
 
 }  // namespace vesk

@@ -31,8 +31,8 @@ class CountingProgress : public ProgressReporter {
 TEST(BuildFitTest, FitPlanPerMode) {
   struct Row {
     BuildMode mode;
-    FitSpec primary;
-    std::optional<FitSpec> second;
+    PlannedFit primary;
+    std::optional<PlannedFit> second;
   } table[] = {
       {BuildMode::SecondToFirst, {kSecond, kFirst}, {}},
       {BuildMode::FirstToSecond, {kFirst, kSecond}, {}},
@@ -40,12 +40,12 @@ TEST(BuildFitTest, FitPlanPerMode) {
       {BuildMode::AnaglyphOnFirst, {kFirst, kSecond}, {}},
       {BuildMode::FirstToPlan, {kFirst, kScene}, {}},
       {BuildMode::SecondToPlan, {kSecond, kScene}, {}},
-      {BuildMode::AnaglyphOnScene, {kFirst, kScene}, FitSpec{kScene, kSecond}},
+      {BuildMode::AnaglyphOnScene, {kFirst, kScene}, PlannedFit{kScene, kSecond}},
       {BuildMode::FirstToSecondInterpolated, {kSecond, kFirst}, {}},
       {BuildMode::SecondToFirstInterpolated, {kFirst, kSecond}, {}},
       {BuildMode::FirstToPlanInterpolated, {kScene, kFirst}, {}},
       {BuildMode::SecondToPlanInterpolated, {kScene, kSecond}, {}},
-      {BuildMode::AnaglyphOnSceneInterpolated, {kScene, kFirst}, FitSpec{kScene, kSecond}},
+      {BuildMode::AnaglyphOnSceneInterpolated, {kScene, kFirst}, PlannedFit{kScene, kSecond}},
   };
   for (const Row& row : table) {
     const FitPlan plan = FitPlanFor(row.mode);
