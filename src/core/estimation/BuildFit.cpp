@@ -77,7 +77,11 @@ BuildFitOutcome FitBuildTransformations(const BuildFitInput& input, TransformCoe
   if (progress != nullptr) progress->SetPosition(0);
   const TimeOfDay start = CurrentTimeOfDay();
   outcome.Fits.push_back(FitByStatistics(input, plan.Primary, primary, start, progress));
-  if (plan.Second) outcome.Fits.push_back(FitByStatistics(input, *plan.Second, second, start, progress));
+  if (plan.Second) {
+    const bool cancelled = progress != nullptr && progress->CancelRequested();
+    outcome.Fits.push_back(cancelled ? FitReport{*plan.Second, false, StatisticsStatusText(StatisticsStatus::Cancelled)}
+                                     : FitByStatistics(input, *plan.Second, second, start, progress));
+  }
   if (progress != nullptr) progress->SetPosition(100);
   return outcome;
 }

@@ -57,7 +57,9 @@ struct BuildFitOutcome {
 // first fails; a failed fit leaves its set with fewer than eight items (none
 // for least squares). With the statistical method the progress position goes
 // to 0 at the start, advances about a hundred steps over the whole plan and
-// ends at 100; the reporter's cancellation request ends a fit as failed.
+// ends at 100, and every step also brings the elapsed time since the start
+// ("h : m : s"). The reporter's cancellation request ends the fit running
+// as failed and the plan's remaining fit is not started.
 // Raises VeskError only for an unknown mode.
 BuildFitOutcome FitBuildTransformations(const BuildFitInput& input, TransformCoefficients& primary,
                                         TransformCoefficients& second, ProgressReporter* progress = nullptr);

@@ -26,6 +26,8 @@ class CountingProgress : public ProgressReporter {
     position = p;
   }
   int Position() const override { return position; }
+  bool cancel = false;
+  bool CancelRequested() const override { return cancel; }
 };
 
 TEST(BuildFitTest, FitPlanPerMode) {
@@ -110,6 +112,30 @@ TEST(BuildFitTest, StatisticsRunsThePlanWithProgressFromZeroTo100) {
   // C(6, 4) = 15 subsets per fit, one tick each (share 0.02 rounds up to 1).
   EXPECT_EQ(progress.ticks, 30);
   EXPECT_EQ(progress.position, 100);
+}
+
+TEST(BuildFitTest, CancellingStopsThePlan) {
+  const ThreeSets sets;
+  const BuildFitInput input{BuildMode::AnaglyphOnSceneInterpolated,
+                            EstimationMethod::Statistics,
+                            sets.first,
+                            sets.second,
+                            sets.scene,
+                            {},
+                            {},
+                            {},
+                            0};
+  TransformCoefficients primary(kOwnsItems), second(kOwnsItems);
+  CountingProgress progress;
+  progress.cancel = true;
+  const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second, &progress);
+  ASSERT_EQ(outcome.Fits.size(), 2u);
+  for (const FitReport& fit : outcome.Fits) {
+    EXPECT_FALSE(fit.Fitted);
+    EXPECT_EQ(fit.Failure, "cancelled");
+  }
+  EXPECT_EQ(primary.Count(), 0);
+  EXPECT_EQ(second.Count(), 0);
 }
 
 TEST(BuildFitTest, EachFailedFitIsReportedAndTheOtherStillRuns) {
