@@ -19,8 +19,9 @@ enum class BuildMode : int {
   AnaglyphOnSceneInterpolated = 11,
 };
 
-inline constexpr int kBuildModeCount = 12;
-
-constexpr bool IsValidBuildMode(int code) { return code >= 0 && code < kBuildModeCount; }
+constexpr bool IsValidBuildMode(int code) {
+  return code >= static_cast<int>(BuildMode::SecondToFirst) &&
+         code <= static_cast<int>(BuildMode::AnaglyphOnSceneInterpolated);
+}
 
 }  // namespace vesk
