@@ -42,7 +42,10 @@ std::optional<std::string_view> KeyName(std::string_view line) {
 
 }  // namespace
 
-IniFile::IniFile(std::string_view bytes) : lines_(SplitLines(bytes)) {}
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+IniFile::IniFile(std::string_view bytes)
+    : lines_(SplitLines(bytes)), byteOrderMark_(bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {}
 
 std::optional<IniFile::SectionSpan> IniFile::FindSection(std::string_view section) const {
   for (std::size_t i = 0; i < lines_.size(); ++i) {
@@ -103,7 +106,7 @@ void IniFile::Write(std::string_view section, std::string_view key, std::string_
 }
 
 std::string IniFile::Bytes() const {
-  std::string bytes;
+  std::string bytes(byteOrderMark_ ? kByteOrderMark : std::string_view());
   for (const std::string& line : lines_) {
     bytes += line;
     bytes += "\r\n";

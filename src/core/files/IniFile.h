@@ -41,6 +41,7 @@ class IniFile {
   std::optional<std::size_t> FindKey(const SectionSpan& span, std::string_view key) const;
 
   std::vector<std::string> lines_;
+  bool byteOrderMark_ = false;  // a UTF-8 byte-order mark stays where it was
 };
 
 }  // namespace vesk

@@ -63,5 +63,12 @@ TEST(IniFileTest, EmptySectionGetsItsKeyRightBelowTheHeader) {
   EXPECT_EQ(ini.Bytes(), "[A]\r\nk=v\r\n[B]\r\nx=1\r\n");
 }
 
+TEST(IniFileTest, ByteOrderMarkIsNoPartOfTheFirstHeaderAndStays) {
+  IniFile ini("\xEF\xBB\xBF[Images]\r\nImage1=a\r\n");
+  EXPECT_EQ(ini.Read("Images", "Image1"), "a");
+  ini.Write("Images", "Image2", "b");
+  EXPECT_EQ(ini.Bytes(), "\xEF\xBB\xBF[Images]\r\nImage1=a\r\nImage2=b\r\n");
+}
+
 }  // namespace
 }  // namespace vesk
