@@ -10,7 +10,6 @@
 #include "files/IniFile.h"
 #include "files/OrientationFiles.h"
 #include "files/ProjectFile.h"
-#include "files/TextFile.h"
 
 namespace vesk::cli {
 namespace {
@@ -89,12 +88,9 @@ FileCheckResult CheckProjectFile(const std::string& path) {
   CliDialogs dialogs;
   if (!FileExists(path)) return Failed(result, ReadFailure{MissingFileMessage(path), 0});
   ProjectFields stored;
-  std::vector<std::string> lines;
-  if (!ReadProject(path, stored, dialogs) || !LoadTextLines(path, lines))
+  IniFile ini;  // for the line of each key
+  if (!ReadProject(path, stored, dialogs) || !IniFile::Load(path, ini))
     return Failed(result, ReadFailure{kProjectReadError, 0});
-  std::string bytes;
-  for (const std::string& line : lines) bytes += line + "\n";
-  const IniFile ini(bytes);
   const ProjectFields resolved = ResolveProjectPaths(stored, path);
   int named = 0;
   for (const ProjectKey& key : kProjectKeys) {

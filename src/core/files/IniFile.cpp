@@ -1,6 +1,9 @@
 #include "files/IniFile.h"
 
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "files/TextFile.h"
 
@@ -40,12 +43,28 @@ std::optional<std::string_view> KeyName(std::string_view line) {
   return Trim(line.substr(0, equals));
 }
 
-}  // namespace
-
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
 
 IniFile::IniFile(std::string_view bytes)
     : lines_(SplitLines(bytes)), byteOrderMark_(bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {}
+
+bool IniFile::Load(const std::string& path, IniFile& ini) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(path, error);
+  if (!std::filesystem::exists(status)) {
+    ini = IniFile();
+    return true;
+  }
+  if (std::filesystem::is_directory(path, error)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return false;
+  ini = IniFile(bytes);
+  return true;
+}
 
 std::optional<IniFile::SectionSpan> IniFile::FindSection(std::string_view section) const {
   for (std::size_t i = 0; i < lines_.size(); ++i) {

@@ -19,6 +19,10 @@ class IniFile {
   IniFile() = default;
   explicit IniFile(std::string_view bytes);
 
+  // Loads the file at `path` into `ini`; a missing file gives an empty one.
+  // False when the file exists but cannot be read.
+  static bool Load(const std::string& path, IniFile& ini);
+
   // The value of the first `key` in the first section named `section`.
   std::optional<std::string> Read(std::string_view section, std::string_view key) const;
   std::string Read(std::string_view section, std::string_view key, const std::string& fallback) const;

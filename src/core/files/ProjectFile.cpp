@@ -1,25 +1,12 @@
 #include "files/ProjectFile.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
-#include "files/FileCheck.h"
 #include "files/IniFile.h"
 #include "files/TextFile.h"
 
 namespace vesk {
 namespace {
-
-// The bytes of the file at `path`; false when it exists but cannot be read.
-bool LoadBytes(const std::string& path, std::string& bytes) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
 
 bool ExistsAtAll(const std::string& path) {
   std::error_code error;
@@ -45,11 +32,9 @@ ProjectWriteResult WriteProject(const std::string& path, const ProjectFields& fi
   if (ExistsAtAll(path)) {
     if (!dialogs.AskYesNo(kWarningCaption, "Файл " + BareName(path) + " уже существует. Перезаписать?"))
       return ProjectWriteResult::Declined;
-    std::string bytes;
     // Updating in place needs the old contents; without them the other
     // workspace's sections would be lost.
-    if (!LoadBytes(path, bytes)) return WriteFailed(dialogs);
-    ini = IniFile(bytes);
+    if (!IniFile::Load(path, ini)) return WriteFailed(dialogs);
   }
   for (const ProjectKey& key : kProjectKeys) {
     const std::string& value = fields.*key.Field;
@@ -62,12 +47,11 @@ ProjectWriteResult WriteProject(const std::string& path, const ProjectFields& fi
 }
 
 bool ReadProject(const std::string& path, ProjectFields& fields, UserDialogs& dialogs) {
-  std::string bytes;
-  if (ExistsAtAll(path) && !LoadBytes(path, bytes)) {
+  IniFile ini;
+  if (!IniFile::Load(path, ini)) {
     dialogs.ShowMessage(MessageIcon::Error, kErrorCaptionPlain, kProjectReadError);
     return false;
   }
-  const IniFile ini(bytes);
   for (const ProjectKey& key : kProjectKeys) fields.*key.Field = ini.Read(key.Section, key.Key, std::string());
   return true;
 }
