@@ -5,7 +5,7 @@
 #include "Json.h"
 #include "commands/Commands.h"
 #include "common/VeskError.h"
-#include "files/OrientationFiles.h"
+#include "orientation/OrientationInputs.h"
 #include "orientation/OrientationTransforms.h"
 
 namespace vesk::cli {
@@ -84,28 +84,24 @@ int RunOrient(Arguments& args, CliEnvironment& env) {
   const CoordinateConvention convention = ParseConvention(args.Value("--convention").value_or("mathematical"));
   args.Finish();
 
-  // The same order as an orientation build, stopping at the first failure.
   CliDialogs dialogs;
   ReadFailure failure;
-  CameraGeometry camera1, camera2;
-  ShootingGeometry shooting1, shooting2;
-  if (!ReadCameraFile(cam1, camera1, format, dialogs, &failure)) throw ReadError(cam1, failure);
-  if (!ReadCameraFile(cam2, camera2, format, dialogs, &failure)) throw ReadError(cam2, failure);
-  if (!ReadShootingGeometryFile(ort1, shooting1, format, dialogs, &failure)) throw ReadError(ort1, failure);
-  if (!ReadShootingGeometryFile(ort2, shooting2, format, dialogs, &failure)) throw ReadError(ort2, failure);
+  std::string failedPath;
+  OrientationInputs inputs;
+  if (!ReadOrientationInputs({cam1, ort1, cam2, ort2}, inputs, format, dialogs, &failure, &failedPath))
+    throw ReadError(failedPath, failure);
 
   OrientationBuildRequest request;
   request.Mode = mode;
   request.Convention = convention;
   request.AreaStep = 1;  // no scene walk follows; only the transformations are asked for
   OrientationBuildResult result;
-  if (!ComputeOrientationBuild(request, camera1, shooting1, camera2, shooting2, format, result, dialogs))
-    throw VeskError(dialogs.LastText());
+  if (!ComputeOrientationBuild(request, inputs, format, result, dialogs)) throw VeskError(dialogs.LastText());
 
   double step = 0;
   bool hasStep = true;
   try {
-    step = AutomaticStep(shooting1, camera1, shooting2, camera2);
+    step = AutomaticStep(inputs.Shooting1, inputs.Camera1, inputs.Shooting2, inputs.Camera2);
   } catch (const VeskError&) {
     hasStep = false;
   }

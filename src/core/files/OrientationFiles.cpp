@@ -159,7 +159,7 @@ bool ReadCameraFile(std::istream& in, const std::string& cameraPath, const Table
   const FailureReport report(kCameraFileReadError, dialogs, failure);
   std::vector<std::string> lines;
   if (!LoadTextLines(in, lines)) return report.At(0);
-  return ReadCameraLines(lines, cameraPath, loadTable, camera, format, report);
+  return ReadCameraLines(lines, cameraPath, loadTable ? loadTable : TableLoader(LoadTableFile), camera, format, report);
 }
 
 bool ReadShootingGeometryFile(const std::string& path, ShootingGeometry& geometry, const NumberFormat& format,

@@ -49,7 +49,8 @@ using TableLoader = std::function<bool(const std::string& path, std::vector<std:
 bool ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs,
                     ReadFailure* failure = nullptr);
 // As above for a calibration file that lies at `cameraPath` (used only to find
-// the correction table), whose table is loaded with `loadTable`.
+// the correction table), whose table is loaded with `loadTable` (from disk
+// when it is empty).
 bool ReadCameraFile(std::istream& in, const std::string& cameraPath, const TableLoader& loadTable,
                     CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs,
                     ReadFailure* failure = nullptr);

@@ -122,4 +122,10 @@ bool ComputeOrientationBuild(const OrientationBuildRequest& request, const Camer
   }
 }
 
+bool ComputeOrientationBuild(const OrientationBuildRequest& request, const OrientationInputs& inputs,
+                             const NumberFormat& format, OrientationBuildResult& result, UserDialogs& dialogs) {
+  return ComputeOrientationBuild(request, inputs.Camera1, inputs.Shooting1, inputs.Camera2, inputs.Shooting2, format,
+                                 result, dialogs);
+}
+
 }  // namespace vesk

@@ -7,6 +7,7 @@
 #include "files/OrientationRecords.h"
 #include "model/VT_Points.h"
 #include "orientation/CameraModel.h"
+#include "orientation/OrientationInputs.h"
 
 namespace vesk {
 
@@ -71,5 +72,7 @@ bool ComputeOrientationBuild(const OrientationBuildRequest& request, const Camer
                              const ShootingGeometry& shooting1, const CameraGeometry& camera2,
                              const ShootingGeometry& shooting2, const NumberFormat& format,
                              OrientationBuildResult& result, UserDialogs& dialogs);
+bool ComputeOrientationBuild(const OrientationBuildRequest& request, const OrientationInputs& inputs,
+                             const NumberFormat& format, OrientationBuildResult& result, UserDialogs& dialogs);
 
 }  // namespace vesk
