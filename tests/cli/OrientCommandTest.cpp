@@ -146,8 +146,10 @@ TEST(CheckOrientationFilesTest, CalibrationShootingGeometryAndProjectFiles) {
   const auto run = RunVeskCli({"check", "--decimal-separator", ".", Chessboard("left01.cam"), Chessboard("right01.ort"),
                                Chessboard("chessboard_orientation.prt")});
   EXPECT_EQ(run.Status, 0) << run.Err;
-  EXPECT_NE(run.Out.find("left01.cam: centre 342.304923926585 233.813650403831, focal length 532.929537681086"),
-            std::string::npos);
+  EXPECT_NE(run.Out.find("left01.cam: centre 342.304923926585 233.813650403831, focal length 532.929537681086, "
+                         "image 640 x 480, correction table of 1 line, correction value 1\n"),
+            std::string::npos)
+      << run.Out;
   EXPECT_NE(run.Out.find("right01.ort: sighting point 193.604479005577 -126.560821726702, distance 446.390682720923"),
             std::string::npos);
   EXPECT_NE(run.Out.find("chessboard_orientation.prt: 6 paths, every file present"), std::string::npos);

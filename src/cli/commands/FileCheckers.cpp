@@ -5,11 +5,13 @@
 #include <filesystem>
 
 #include "CliContext.h"
+#include "common/VeskError.h"
 #include "files/CoordinateFile.h"
 #include "files/FileCheck.h"
 #include "files/IniFile.h"
 #include "files/OrientationFiles.h"
 #include "files/ProjectFile.h"
+#include "orientation/OrientationTransforms.h"
 
 namespace vesk::cli {
 namespace {
@@ -62,6 +64,12 @@ FileCheckResult CheckCameraFile(const std::string& path, const NumberFormat& for
                    FormatNumber(camera.ImageWidth, NumberFormat::Dot()) + " x " +
                    FormatNumber(camera.ImageHeight, NumberFormat::Dot()) + ", correction table of " +
                    Lines(camera.CorrectionTable.size());
+  // The reader accepts any table; a build then needs a non-zero number on its first line.
+  try {
+    result.Summary += ", correction value " + FormatNumber(CorrectionValue(camera, format), NumberFormat::Dot());
+  } catch (const VeskError&) {
+    result.Summary += ", no correction value (the table's first line is not a non-zero number)";
+  }
   return result;
 }
 

@@ -13,7 +13,7 @@ void HandOver(const Matrix3x3& m, VT_Points& list) {
   for (const double coefficient : HandOverCoefficients(m)) list.Add(new VT_Point(coefficient, 0));
 }
 
-// A over B with B's inverse normalised first: the photograph-to-photograph map.
+// A times the normalised inverse of B: from the image plane of B to that of A.
 Matrix3x3 Through(const Matrix3x3& a, const Matrix3x3& b) { return Multiply3x3(a, NormaliseByLast(Inverse3x3(b))); }
 
 double PixelSize(const ShootingGeometry& shooting, const CameraGeometry& camera) {
