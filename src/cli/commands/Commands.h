@@ -5,5 +5,6 @@
 namespace vesk::cli {
 
 Command CheckCommand();
+Command OrientCommand();
 
 }  // namespace vesk::cli
