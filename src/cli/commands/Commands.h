@@ -5,6 +5,7 @@
 namespace vesk::cli {
 
 Command CheckCommand();
+Command OrientCommand();
 Command FitCommand();
 
 }  // namespace vesk::cli

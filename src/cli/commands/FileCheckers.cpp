@@ -5,7 +5,13 @@
 #include <filesystem>
 
 #include "CliContext.h"
+#include "common/VeskError.h"
 #include "files/CoordinateFile.h"
+#include "files/FileCheck.h"
+#include "files/IniFile.h"
+#include "files/OrientationFiles.h"
+#include "files/ProjectFile.h"
+#include "orientation/OrientationTransforms.h"
 
 namespace vesk::cli {
 namespace {
@@ -34,11 +40,87 @@ FileCheckResult CheckCoordinateFile(const std::string& path, const NumberFormat&
   return result;
 }
 
+FileCheckResult Failed(FileCheckResult result, const ReadFailure& failure) {
+  result.Valid = false;
+  result.Error = failure.Message;
+  result.Line = failure.Line;
+  return result;
+}
+
+std::string Lines(std::size_t count) { return std::to_string(count) + (count == 1 ? " line" : " lines"); }
+
+FileCheckResult CheckCameraFile(const std::string& path, const NumberFormat& format) {
+  FileCheckResult result;
+  result.Kind = "calibration";
+  CliDialogs dialogs;
+  CameraGeometry camera;
+  ReadFailure failure;
+  if (!ReadCameraFile(path, camera, format, dialogs, &failure)) return Failed(result, failure);
+  result.Valid = true;
+  const std::string focal =
+      camera.FocalLength == -1 ? std::string("none (-1)") : FormatNumber(camera.FocalLength, NumberFormat::Dot());
+  result.Summary = "centre " + FormatNumber(camera.CentreX, NumberFormat::Dot()) + " " +
+                   FormatNumber(camera.CentreY, NumberFormat::Dot()) + ", focal length " + focal + ", image " +
+                   FormatNumber(camera.ImageWidth, NumberFormat::Dot()) + " x " +
+                   FormatNumber(camera.ImageHeight, NumberFormat::Dot()) + ", correction table of " +
+                   Lines(camera.CorrectionTable.size());
+  // The reader accepts any table; a build then needs a non-zero number on its first line.
+  try {
+    result.Summary += ", correction value " + FormatNumber(CorrectionValue(camera, format), NumberFormat::Dot());
+  } catch (const VeskError&) {
+    result.Summary += ", no correction value (the table's first line is not a non-zero number)";
+  }
+  return result;
+}
+
+FileCheckResult CheckShootingGeometryFile(const std::string& path, const NumberFormat& format) {
+  FileCheckResult result;
+  result.Kind = "shooting geometry";
+  CliDialogs dialogs;
+  ShootingGeometry geometry;
+  ReadFailure failure;
+  if (!ReadShootingGeometryFile(path, geometry, format, dialogs, &failure)) return Failed(result, failure);
+  result.Valid = true;
+  const NumberFormat dot = NumberFormat::Dot();
+  result.Summary = "sighting point " + FormatNumber(geometry.SightingPointX, dot) + " " +
+                   FormatNumber(geometry.SightingPointY, dot) + ", distance " +
+                   FormatNumber(geometry.SightingDistance, dot);
+  return result;
+}
+
+// A project is valid when it can be read and every path it names exists,
+// relative paths taken from the project's folder.
+FileCheckResult CheckProjectFile(const std::string& path) {
+  FileCheckResult result;
+  result.Kind = "project";
+  CliDialogs dialogs;
+  if (!FileExists(path)) return Failed(result, ReadFailure{MissingFileMessage(path), 0});
+  ProjectFields stored;
+  IniFile ini;  // for the line of each key
+  if (!ReadProject(path, stored, dialogs) || !IniFile::Load(path, ini))
+    return Failed(result, ReadFailure{kProjectReadError, 0});
+  const ProjectFields resolved = ResolveProjectPaths(stored, path);
+  int named = 0;
+  for (const ProjectKey& key : kProjectKeys) {
+    const std::string& target = resolved.*key.Field;
+    if (target.empty()) continue;
+    ++named;
+    if (!FileExists(target))
+      return Failed(result, ReadFailure{MissingFileMessage(target), ini.LineOf(key.Section, key.Key)});
+  }
+  result.Valid = true;
+  result.Count = named;
+  result.Summary = std::to_string(named) + (named == 1 ? " path" : " paths") + ", every file present";
+  return result;
+}
+
 }  // namespace
 
 FileCheckResult CheckDataFile(const std::string& path, const NumberFormat& format) {
   const std::string extension = LowerExtension(path);
-  (void)extension;  // further formats are told apart by their extension
+  if (extension == ".cam") return CheckCameraFile(path, format);
+  if (extension == ".ort") return CheckShootingGeometryFile(path, format);
+  if (extension == ".prt") return CheckProjectFile(path);
   return CheckCoordinateFile(path, format);
 }
 

@@ -1,0 +1,200 @@
+#include "files/OrientationFiles.h"
+
+#include <cstddef>
+#include <utility>
+
+#include "files/FileCheck.h"
+#include "files/TextFile.h"
+
+namespace vesk {
+
+const std::array<const char*, kCameraFileLineCount> kCameraFileComments = {
+    " ; Координата X центра изображения",
+    " ; Координата Y центра изображения",
+    " ; Таблица коррекции",
+    " ; Фокусное расстояние",
+    " ; Размер изображения по горизонтали",
+    " ; Размер изображения по вертикали",
+    " ; Координата X главной точки",
+    " ; Координата Y главной точки",
+};
+
+const std::array<const char*, ShootingGeometry::kValueCount> kShootingGeometryFileComments = {
+    " ; Координата X центра проекции в системе координат сцены",
+    " ; Координата Y центра проекции в системе координат сцены",
+    " ; Координата Z центра проекции в системе координат сцены",
+    " ; Координата X точки визирования в системе координат сцены",
+    " ; Координата Y точки визирования в системе координат сцены",
+    " ; Расстояние от центра проекции до точки визирования",
+    " ; Продольный угол (фотограмм.) (градусы)",
+    " ; Поперечный угол (фотограмм.) (градусы)",
+    " ; Угол поворота изображения (фотограмм.) (градусы)",
+    " ; Угол поворота вокруг вертикальной оси (стенд.) (градусы)",
+    " ; Угол поворота вокруг горизонтальной оси (стенд.) (градусы)",
+    " ; Угол поворота изображения (стенд.) (градусы)",
+    " ; axx",
+    " ; axy",
+    " ; axz",
+    " ; ayx",
+    " ; ayy",
+    " ; ayz",
+    " ; azx",
+    " ; azy",
+    " ; azz",
+};
+
+namespace {
+
+constexpr char kSeparator = '/';
+
+// Reports a failed read once, through the dialogs and to the caller.
+class FailureReport {
+ public:
+  FailureReport(const char* message, UserDialogs& dialogs, ReadFailure* failure)
+      : message_(message), dialogs_(dialogs), failure_(failure) {}
+
+  bool At(int line) const {
+    dialogs_.ShowMessage(MessageIcon::Error, kErrorCaption, message_);
+    if (failure_) *failure_ = ReadFailure{message_, line};
+    return false;
+  }
+
+  bool MissingFile(const std::string& path) const {
+    if (failure_) *failure_ = ReadFailure{MissingFileMessage(path), 0};
+    return false;
+  }
+
+ private:
+  const char* message_;
+  UserDialogs& dialogs_;
+  ReadFailure* failure_;
+};
+
+// Converts the value of 1-based line `line` into `target`; false when the
+// line is missing or its value is no number (`target` then keeps its value).
+bool ReadNumber(const std::vector<std::string>& lines, int line, const NumberFormat& format, double& target) {
+  if (static_cast<std::size_t>(line) > lines.size()) return false;
+  const auto value = TryParseNumber(LineValue(lines[static_cast<std::size_t>(line) - 1]), format);
+  if (!value) return false;
+  target = *value;
+  return true;
+}
+
+bool ReadCameraLines(const std::vector<std::string>& lines, const std::string& cameraPath, const TableLoader& loadTable,
+                     CameraGeometry& camera, const NumberFormat& format, const FailureReport& report) {
+  if (!ReadNumber(lines, 1, format, camera.CentreX)) return report.At(1);
+  if (!ReadNumber(lines, 2, format, camera.CentreY)) return report.At(2);
+
+  if (lines.size() < 3) return report.At(3);
+  // The writer puts a blank before the ";", which is no part of the name.
+  const std::string_view tableName = TrimTrailingBlanks(LineValue(lines[2]));
+  if (tableName.empty()) return report.At(3);
+  std::vector<std::string> table;
+  if (!loadTable(CorrectionTablePath(cameraPath, tableName), table)) return report.At(3);
+  camera.CorrectionTable = std::move(table);
+
+  if (lines.size() < 4) return report.At(4);
+  // Only the focal length may be left out: an empty cell or a single blank.
+  const std::string_view focalLength = LineValue(lines[3]);
+  if (focalLength.empty() || focalLength == " ") {
+    camera.FocalLength = -1;
+  } else if (!ReadNumber(lines, 4, format, camera.FocalLength)) {
+    return report.At(4);
+  }
+
+  if (!ReadNumber(lines, 5, format, camera.ImageWidth)) return report.At(5);
+  if (!ReadNumber(lines, 6, format, camera.ImageHeight)) return report.At(6);
+  return true;
+}
+
+bool ReadShootingGeometryLines(const std::vector<std::string>& lines, ShootingGeometry& geometry,
+                               const NumberFormat& format, const FailureReport& report) {
+  for (int i = 0; i < ShootingGeometry::kValueCount; ++i) {
+    if (!ReadNumber(lines, i + 1, format, geometry[i])) return report.At(i + 1);
+    if (i >= ShootingGeometry::kFirstAngle && i <= ShootingGeometry::kLastAngle) geometry[i] *= kDegreesToRadians;
+  }
+  return true;
+}
+
+bool LoadTableFile(const std::string& path, std::vector<std::string>& lines) { return LoadTextLines(path, lines); }
+
+std::vector<std::string> LinesWithComments(const std::vector<std::string>& values, const char* const* comments,
+                                           std::size_t count) {
+  std::vector<std::string> lines;
+  if (values.size() != count) return lines;
+  lines.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) lines.push_back(values[i] + comments[i]);
+  return lines;
+}
+
+}  // namespace
+
+std::string_view LineValue(std::string_view line) {
+  const std::size_t semicolon = line.find(';');
+  return semicolon == std::string_view::npos ? std::string_view() : line.substr(0, semicolon);
+}
+
+std::string PathPrefix(const std::string& path) {
+  const std::size_t last = path.rfind(kSeparator);
+  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string CorrectionTablePath(const std::string& cameraPath, std::string_view name) {
+  // Prefixing an absolute name could never name an existing file.
+  if (!name.empty() && name.front() == kSeparator) return std::string(name);
+  return PathPrefix(cameraPath) + std::string(name);
+}
+
+bool ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs,
+                    ReadFailure* failure) {
+  const FailureReport report(kCameraFileReadError, dialogs, failure);
+  if (!CheckFileExists(path, dialogs)) return report.MissingFile(path);
+  std::vector<std::string> lines;
+  if (!LoadTextLines(path, lines)) return report.At(0);
+  return ReadCameraLines(lines, path, LoadTableFile, camera, format, report);
+}
+
+bool ReadCameraFile(std::istream& in, const std::string& cameraPath, const TableLoader& loadTable,
+                    CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs, ReadFailure* failure) {
+  const FailureReport report(kCameraFileReadError, dialogs, failure);
+  std::vector<std::string> lines;
+  if (!LoadTextLines(in, lines)) return report.At(0);
+  return ReadCameraLines(lines, cameraPath, loadTable ? loadTable : TableLoader(LoadTableFile), camera, format, report);
+}
+
+bool ReadShootingGeometryFile(const std::string& path, ShootingGeometry& geometry, const NumberFormat& format,
+                              UserDialogs& dialogs, ReadFailure* failure) {
+  const FailureReport report(kShootingGeometryFileReadError, dialogs, failure);
+  if (!CheckFileExists(path, dialogs)) return report.MissingFile(path);
+  std::vector<std::string> lines;
+  if (!LoadTextLines(path, lines)) return report.At(0);
+  return ReadShootingGeometryLines(lines, geometry, format, report);
+}
+
+bool ReadShootingGeometryFile(std::istream& in, ShootingGeometry& geometry, const NumberFormat& format,
+                              UserDialogs& dialogs, ReadFailure* failure) {
+  const FailureReport report(kShootingGeometryFileReadError, dialogs, failure);
+  std::vector<std::string> lines;
+  if (!LoadTextLines(in, lines)) return report.At(0);
+  return ReadShootingGeometryLines(lines, geometry, format, report);
+}
+
+std::vector<std::string> CameraFileLines(const std::vector<std::string>& values) {
+  return LinesWithComments(values, kCameraFileComments.data(), kCameraFileComments.size());
+}
+
+std::vector<std::string> ShootingGeometryFileLines(const std::vector<std::string>& values) {
+  return LinesWithComments(values, kShootingGeometryFileComments.data(), kShootingGeometryFileComments.size());
+}
+
+bool WriteCameraFile(const std::string& path, const std::vector<std::string>& values) {
+  if (values.size() != kCameraFileComments.size()) return false;
+  return WriteTextFileReplacing(path, CameraFileLines(values));
+}
+
+bool WriteShootingGeometryFile(const std::string& path, const std::vector<std::string>& values) {
+  if (values.size() != kShootingGeometryFileComments.size()) return false;
+  return WriteTextFileReplacing(path, ShootingGeometryFileLines(values));
+}
+
+}  // namespace vesk
