@@ -88,20 +88,30 @@ void ReadPoints(const std::string& path, VT_Points& points, const NumberFormat& 
   throw VeskError(where + ": " + failure.Message);
 }
 
-PhotoSize TakePhotoSize(Arguments& args, const std::string& photoOption, const std::string& sizeOption) {
-  const std::optional<std::string> photo = args.Value(photoOption);
+// A photograph's size as the command line gives it: an image file to read
+// (after the whole command line has been checked) or two numbers.
+struct PhotoSizeSource {
+  std::optional<std::string> Photo;
+  PhotoSize Size;
+};
+
+PhotoSizeSource TakePhotoSize(Arguments& args, const std::string& photoOption, const std::string& sizeOption) {
+  PhotoSizeSource source;
+  source.Photo = args.Value(photoOption);
   const std::optional<std::vector<double>> size = args.Numbers(sizeOption, 2);
-  if (photo && size) throw UsageError("give either " + photoOption + " or " + sizeOption + ", not both");
+  if (source.Photo && size) throw UsageError("give either " + photoOption + " or " + sizeOption + ", not both");
   if (size) {
     if ((*size)[0] < 0 || (*size)[1] < 0) throw UsageError(sizeOption + " takes a width and a height of 0 or more");
-    return PhotoSize{(*size)[0], (*size)[1]};
+    source.Size = PhotoSize{(*size)[0], (*size)[1]};
   }
-  if (photo) {
-    const std::optional<ImageSize> read = ReadImageSize(*photo);
-    if (!read) throw VeskError(*photo + ": cannot read the photograph");
-    return PhotoSize{static_cast<double>(read->Width), static_cast<double>(read->Height)};
-  }
-  return PhotoSize{};
+  return source;
+}
+
+PhotoSize ResolvePhotoSize(const PhotoSizeSource& source) {
+  if (!source.Photo) return source.Size;
+  const std::optional<ImageSize> read = ReadImageSize(*source.Photo);
+  if (!read) throw VeskError(*source.Photo + ": cannot read the photograph");
+  return PhotoSize{static_cast<double>(read->Width), static_cast<double>(read->Height)};
 }
 
 std::optional<EstimationMethod> TakeMethod(Arguments& args) {
@@ -167,11 +177,13 @@ int RunFit(Arguments& args, CliEnvironment& env) {
   settings.MinAngle = args.Number("--min-angle").value_or(settings.MinAngle);
   settings.MinDistance = args.Number("--min-distance").value_or(settings.MinDistance);
   const NumberFormat format = DataFileFormat(args, env);
-  const PhotoSize photo1 = TakePhotoSize(args, "--photo1", "--size1");
-  const PhotoSize photo2 = TakePhotoSize(args, "--photo2", "--size2");
+  const PhotoSizeSource photo1Source = TakePhotoSize(args, "--photo1", "--size1");
+  const PhotoSizeSource photo2Source = TakePhotoSize(args, "--photo2", "--size2");
   args.Finish();
   if (PlanNeedsScene(mode) && !scenePath)
     throw UsageError("mode " + std::to_string(*modeCode) + " needs the scene points (--scene S.crd)");
+  const PhotoSize photo1 = ResolvePhotoSize(photo1Source);
+  const PhotoSize photo2 = ResolvePhotoSize(photo2Source);
 
   VT_Points points1(kOwnsItems);
   VT_Points points2(kOwnsItems);
