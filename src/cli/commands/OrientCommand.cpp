@@ -5,6 +5,7 @@
 #include "Json.h"
 #include "commands/Commands.h"
 #include "common/VeskError.h"
+#include "model/BuildMode.h"
 #include "orientation/OrientationInputs.h"
 #include "orientation/OrientationTransforms.h"
 
@@ -76,7 +77,7 @@ int RunOrient(Arguments& args, CliEnvironment& env) {
   const bool json = args.Flag("--json");
   const NumberFormat format = DataFileFormat(args, env);
   const int mode = Arguments::ToInteger("--mode", args.RequiredValue("--mode"));
-  if (mode < 0 || mode >= kBuildModeCount) throw UsageError("--mode takes a build mode from 0 to 11");
+  if (!IsValidBuildMode(mode)) throw UsageError("--mode takes a build mode from 0 to 11");
   const std::string cam1 = args.RequiredValue("--cam1");
   const std::string ort1 = args.RequiredValue("--ort1");
   const std::string cam2 = args.RequiredValue("--cam2");

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/VeskError.h"
+#include "model/BuildMode.h"
 
 namespace vesk {
 namespace {
@@ -48,7 +49,7 @@ void OrientationTransforms(int mode, CoordinateConvention convention, const Came
                            const ShootingGeometry& shooting2, VT_Points& list1, VT_Points& list2) {
   list1.Clear();
   list2.Clear();
-  if (mode < 0 || mode >= kBuildModeCount) Fail();
+  if (!IsValidBuildMode(mode)) Fail();
   const Matrix3x3 h1 = SceneToImage(convention, camera1, shooting1);
   const Matrix3x3 h2 = SceneToImage(convention, camera2, shooting2);
   switch (mode) {

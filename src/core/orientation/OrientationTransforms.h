@@ -11,7 +11,6 @@
 
 namespace vesk {
 
-inline constexpr int kBuildModeCount = 12;
 
 // Fills the coefficient lists a rendering job of `mode` (0 to 11) reads, each
 // as eight points whose X hold a0, a1, a2, c0, c1, b0, b1, b2:
