@@ -8,16 +8,10 @@
 #include <sstream>
 #include <string>
 
-#include "common/UserDialogs.h"
+#include "SilentDialogs.h"
 #include "files/OrientationFiles.h"
 
 namespace {
-
-class SilentDialogs : public vesk::UserDialogs {
- public:
-  void ShowMessage(vesk::MessageIcon, const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-};
 
 bool LoadTable(const std::string& path, std::vector<std::string>& lines) {
   if (path.find("missing") != std::string::npos) return false;
@@ -28,7 +22,7 @@ bool LoadTable(const std::string& path, std::vector<std::string>& lines) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  SilentDialogs dialogs;
+  vesk::fuzz::SilentDialogs dialogs;
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   vesk::CameraGeometry camera;
   vesk::ReadFailure failure;

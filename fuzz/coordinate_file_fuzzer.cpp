@@ -6,21 +6,13 @@
 #include <sstream>
 #include <string>
 
-#include "common/UserDialogs.h"
+#include "SilentDialogs.h"
 #include "files/CoordinateFile.h"
 
-namespace {
-
-class SilentDialogs : public vesk::UserDialogs {
- public:
-  void ShowMessage(vesk::MessageIcon, const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  SilentDialogs dialogs;
+  vesk::fuzz::SilentDialogs dialogs;
   const vesk::NumberFormat format = vesk::NumberFormat::Comma();
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   vesk::VT_Points points(vesk::kOwnsItems);

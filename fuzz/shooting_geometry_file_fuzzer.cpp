@@ -7,21 +7,13 @@
 #include <sstream>
 #include <string>
 
-#include "common/UserDialogs.h"
+#include "SilentDialogs.h"
 #include "files/OrientationFiles.h"
 
-namespace {
-
-class SilentDialogs : public vesk::UserDialogs {
- public:
-  void ShowMessage(vesk::MessageIcon, const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  SilentDialogs dialogs;
+  vesk::fuzz::SilentDialogs dialogs;
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   vesk::ShootingGeometry geometry;
   vesk::ReadFailure failure;
