@@ -1,0 +1,600 @@
+#include "render/RenderEngine.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "common/VeskError.h"
+#include "model/NumericHelpers.h"
+#include "render/AreaWalk.h"
+#include "render/BuildMode.h"
+#include "render/RenderKernels.h"
+#include "render/RenderMessages.h"
+#include "render/WorkerTeam.h"
+
+namespace vesk {
+namespace {
+
+using render_detail::Kernels;
+using render_detail::kNoColour;
+using render_detail::kSkip;
+using render_detail::MapColumns;
+using render_detail::MapRow;
+using render_detail::PixelRule;
+
+constexpr int kNoFault = INT_MAX;
+
+// The photograph whose pixel grid a mode walks: 1 or 2, 0 for the build area.
+int WalkedPhotograph(int mode) {
+  switch (mode) {
+    case 1:
+    case 3:
+    case 4:
+    case 6:
+    case 8:
+      return 1;
+    case 0:
+    case 2:
+    case 5:
+    case 7:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+PictureSize SizeOf(const RgbImage& image) { return PictureSize{image.Width(), image.Height()}; }
+
+// A result position (column or row of the build area) as an index below
+// `count`, or -1 outside.
+int AreaIndex(double position, int count, bool rounded) {
+  if (rounded) {
+    if (!(position > -2.0e9 && position < 2.0e9)) return -1;
+    const int index = RoundHalfAway(position);
+    return index >= 0 && index < count ? index : -1;
+  }
+  return position > -1.0 && position < count ? static_cast<int>(position) : -1;
+}
+
+// The grid of the walk: the x handed to the maps per walked column, the y per
+// row, and where the inverse modes write each column and row of samples.
+struct Walk {
+  std::vector<double> X;
+  std::vector<double> Y;
+  std::vector<int> ResultColumn;
+  std::vector<int> ResultRow;
+  double ProgressStep = 0;
+  bool IdentityColumns = true;
+  int Columns() const { return static_cast<int>(X.size()); }
+  int Rows() const { return static_cast<int>(Y.size()); }
+};
+
+Walk MakeImageWalk(const RenderRequest& request, const RgbImage& walked, const ImagePlane& plane) {
+  Walk walk;
+  const bool orientation = request.From == Origin::FromOrientation;
+  walk.X.resize(static_cast<std::size_t>(walked.Width()));
+  walk.Y.resize(static_cast<std::size_t>(walked.Height()));
+  walk.ResultColumn.resize(walk.X.size());
+  walk.ResultRow.resize(walk.Y.size());
+  // Orientation jobs hand the maps image-plane coordinates: x from the
+  // centre to the right, y from the centre upwards over the correction value.
+  for (int c = 0; c < walked.Width(); ++c) {
+    walk.X[static_cast<std::size_t>(c)] = orientation ? c - plane.CentreX : c;
+    walk.ResultColumn[static_cast<std::size_t>(c)] = c;
+  }
+  for (int j = 0; j < walked.Height(); ++j) {
+    walk.Y[static_cast<std::size_t>(j)] = orientation ? (plane.CentreY - j) / plane.CorrectionValue : j;
+    walk.ResultRow[static_cast<std::size_t>(j)] = j;
+  }
+  walk.ProgressStep = 100.0 / walked.Width();
+  return walk;
+}
+
+Walk MakeAreaWalk(const RenderRequest& request, PictureSize result) {
+  const BuildArea& area = request.Area;
+  Walk walk;
+  walk.X = *WalkSequence(area.XMin, area.XMax, area.Step, result.Width);
+  walk.Y = *WalkSequence(area.YMin, area.YMax, area.Step, result.Height);
+  const bool rounded = request.Mode == static_cast<int>(BuildMode::AnaglyphOnSceneInterpolated);
+  // Scene y grows upwards in the result: AreaYMax lands on row 0.
+  const double height = std::fabs(area.YMax - area.YMin);
+  for (const double planX : walk.X)
+    walk.ResultColumn.push_back(AreaIndex((planX - area.XMin) / area.Step, result.Width, rounded));
+  for (const double ys : walk.Y)
+    walk.ResultRow.push_back(AreaIndex((height - (ys - area.YMin)) / area.Step, result.Height, rounded));
+  walk.ProgressStep = 100.0 / (std::fabs(area.XMax - area.XMin) / area.Step);
+  walk.IdentityColumns = false;
+  return walk;
+}
+
+// A map over the walk grid, split into its per-column and per-row products:
+// a0 x + a1 y + a2 evaluates as (a0 x + a1 y) + a2 from the two halves.
+struct SeparableMap {
+  std::vector<double> A0x, B0x, C0x;
+  std::vector<double> A1y, B1y, C1y;
+  double A2 = 0, B2 = 0;
+
+  SeparableMap(const JobTransform& t, const Walk& walk) : A2(t.A2()), B2(t.B2()) {
+    for (const double x : walk.X) {
+      A0x.push_back(t.A0() * x);
+      B0x.push_back(t.B0() * x);
+      C0x.push_back(t.C0() * x);
+    }
+    for (const double y : walk.Y) {
+      A1y.push_back(t.A1() * y);
+      B1y.push_back(t.B1() * y);
+      C1y.push_back(t.C1() * y);
+    }
+  }
+  // Along a walk row j from column c0.
+  MapColumns Columns(int c0) const { return MapColumns{&A0x[c0], &B0x[c0], &C0x[c0]}; }
+  MapRow Row(int j) const { return MapRow{A1y[j], B1y[j], C1y[j], A2, B2}; }
+  // Along a walk column c: the same sums with the two products swapped,
+  // which IEEE addition leaves bit for bit unchanged.
+  MapColumns DownColumn() const { return MapColumns{A1y.data(), B1y.data(), C1y.data()}; }
+  MapRow AtColumn(int c) const { return MapRow{A0x[c], B0x[c], C0x[c], A2, B2}; }
+};
+
+const ImagePlane& PlaneOf(const RenderRequest& request, int photograph) {
+  return photograph == 1 ? request.Plane1 : request.Plane2;
+}
+
+// Reading photograph `photograph` at a map result; a guarded read skips the
+// sample unless the result lies strictly inside that photograph.
+PixelRule ReadRule(const RenderRequest& request, const RgbImage& photo, int photograph, bool guarded) {
+  PixelRule rule;
+  rule.Guarded = guarded;
+  rule.GuardWidth = photo.Width();
+  rule.GuardHeight = photo.Height();
+  if (request.From == Origin::FromOrientation) {
+    const ImagePlane& plane = PlaneOf(request, photograph);
+    rule.OffsetX = plane.CentreX;
+    rule.RowFlipped = true;
+    rule.OffsetY = plane.CentreY;
+    rule.ScaleY = plane.CorrectionValue;
+  }
+  rule.Width = photo.Width();
+  rule.Height = photo.Height();
+  rule.Stride = photo.Width() * 3;
+  rule.Outside = kNoColour;
+  return rule;
+}
+
+// Writing into the result at a scene position of the plan modes: column
+// trunc(X), row trunc(Hr - Y).
+PixelRule PlanRule(const RgbImage& result) {
+  PixelRule rule;
+  rule.RowFlipped = true;
+  rule.OffsetY = result.Height();
+  rule.ScaleY = 1.0;
+  rule.Width = result.Width();
+  rule.Height = result.Height();
+  rule.Stride = result.Width() * 3;
+  rule.Outside = kSkip;
+  return rule;
+}
+
+inline std::uint8_t Grey(const std::uint8_t* pixel) {
+  return static_cast<std::uint8_t>((pixel[0] + pixel[1] + pixel[2]) / 3);
+}
+inline void CopyPixel(std::uint8_t* to, const std::uint8_t* from) {
+  to[0] = from[0];
+  to[1] = from[1];
+  to[2] = from[2];
+}
+inline void SetPixel(std::uint8_t* to, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  to[0] = r;
+  to[1] = g;
+  to[2] = b;
+}
+// The grey level of a read, 255 where it fell outside its photograph.
+inline std::uint8_t GreyOrWhite(const std::uint8_t* photo, std::int32_t offset) {
+  return offset >= 0 ? Grey(photo + offset) : 255;
+}
+
+class Renderer {
+ public:
+  Renderer(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2, RgbImage& result,
+           const Kernels& kernels, WorkerTeam& team)
+      : request_(request),
+        mode_(request.Mode),
+        orientation_(request.From == Origin::FromOrientation),
+        photo1_(photo1),
+        photo2_(photo2),
+        result_(result),
+        kernels_(kernels),
+        team_(team),
+        walked_(WalkedPhotograph(request.Mode)),
+        walk_(walked_ == 0 ? MakeAreaWalk(request, SizeOf(result))
+                           : MakeImageWalk(request, walked_ == 1 ? photo1 : photo2, PlaneOf(request, walked_))),
+        map1_(request.Transform1, walk_) {
+    if (mode_ == 11) map2_.emplace(request.Transform2, walk_);
+    faults_.assign(static_cast<std::size_t>(team.Size()), kNoFault);
+    if (IsForwardMode(mode_)) {
+      SetUpForward();
+    } else {
+      SetUpInverse();
+    }
+  }
+
+  const Walk& WalkGrid() const { return walk_; }
+  int StripColumns() const { return stripColumns_; }
+  void SetStripColumns(int columns) {
+    stripColumns_ = columns;
+    if (IsForwardMode(mode_)) {
+      targets_.assign(static_cast<std::size_t>(columns) * walk_.Rows(), kSkip);
+      if (mode_ == 6) reads_.assign(targets_.size(), kSkip);
+    } else {
+      for (Scratch& scratch : scratch_) scratch.Resize(columns, maxGroup_);
+    }
+  }
+
+  // Renders walk columns [c0, c1); returns the first column in which an
+  // arithmetic fault occurred, or kNoFault.
+  int RenderStrip(int c0, int c1) {
+    std::fill(faults_.begin(), faults_.end(), kNoFault);
+    if (IsForwardMode(mode_)) {
+      team_.Run([&](int member) { ForwardColumns(member, c0, c1); });
+      ScatterForward(c0, c1);
+    } else {
+      team_.Run([&](int member) { InverseRows(member, c0, c1); });
+    }
+    return *std::min_element(faults_.begin(), faults_.end());
+  }
+
+ private:
+  // Per-thread buffers of the inverse modes: map results of one walk row and
+  // pixel offsets of every row of a result-row group.
+  struct Scratch {
+    std::vector<double> X, Y, P, Q;
+    std::vector<std::int32_t> Offsets1, Offsets2;
+    void Resize(int columns, int group) {
+      const std::size_t n = static_cast<std::size_t>(columns);
+      X.assign(n, 0);
+      Y.assign(n, 0);
+      P.assign(n, 0);
+      Q.assign(n, 0);
+      Offsets1.assign(n * static_cast<std::size_t>(group), kSkip);
+      Offsets2.assign(n * static_cast<std::size_t>(group), kSkip);
+    }
+  };
+
+  void NoteFault(int member, int column) {
+    int& fault = faults_[static_cast<std::size_t>(member)];
+    fault = std::min(fault, column);
+  }
+
+  // --- inverse modes: every result pixel is fetched from the photographs ---
+
+  void SetUpInverse() {
+    const bool guarded = !orientation_;
+    switch (mode_) {
+      case 2:
+        read1_ = ReadRule(request_, photo1_, 1, false);
+        break;
+      case 3:
+        read1_ = ReadRule(request_, photo2_, 2, false);
+        break;
+      case 7:
+      case 9:
+        read1_ = ReadRule(request_, photo1_, 1, guarded);
+        break;
+      case 8:
+      case 10:
+        read1_ = ReadRule(request_, photo2_, 2, guarded);
+        break;
+      case 11:
+        read1_ = ReadRule(request_, photo1_, 1, guarded);
+        read2_ = ReadRule(request_, photo2_, 2, guarded);
+        break;
+      default:
+        break;
+    }
+    // Samples of one column that land on one result row (build-area walks
+    // whose accumulated positions truncate alike) form a group; the groups
+    // are runs of rows because the row position falls as Ys grows. A thread
+    // owns whole groups, so writes to one pixel stay in walk order.
+    maxGroup_ = 1;
+    const int rows = walk_.Rows();
+    for (int j = 0; j < rows;) {
+      const int end = GroupEnd(j, rows);
+      maxGroup_ = std::max(maxGroup_, end - j);
+      j = end;
+    }
+    const int members = team_.Size();
+    rowRanges_.assign(static_cast<std::size_t>(members) + 1, rows);
+    rowRanges_[0] = 0;
+    for (int m = 1; m < members; ++m) {
+      int boundary = std::max(rowRanges_[m - 1], static_cast<int>(static_cast<long long>(rows) * m / members));
+      if (boundary > 0 && boundary < rows) boundary = GroupEnd(boundary - 1, rows);
+      rowRanges_[static_cast<std::size_t>(m)] = boundary;
+    }
+    scratch_.resize(static_cast<std::size_t>(members));
+    SetStripColumns(256);
+  }
+
+  // End of the group of rows that starts at (or runs through) row j.
+  int GroupEnd(int j, int rows) const {
+    const int row = walk_.ResultRow[static_cast<std::size_t>(j)];
+    int end = j + 1;
+    if (row >= 0)
+      while (end < rows && walk_.ResultRow[static_cast<std::size_t>(end)] == row) ++end;
+    return end;
+  }
+
+  void InverseRows(int member, int c0, int c1) {
+    Scratch& s = scratch_[static_cast<std::size_t>(member)];
+    const int count = c1 - c0;
+    const int rowEnd = rowRanges_[static_cast<std::size_t>(member) + 1];
+    for (int j = rowRanges_[static_cast<std::size_t>(member)]; j < rowEnd;) {
+      const int groupEnd = GroupEnd(j, rowEnd);
+      for (int k = j; k < groupEnd; ++k) {
+        const std::size_t slot = static_cast<std::size_t>(k - j) * static_cast<std::size_t>(count);
+        int fault = kernels_.MapRowSeparable(map1_.Columns(c0), map1_.Row(k), count, s.X.data(), s.Y.data());
+        if (fault >= 0) NoteFault(member, c0 + fault);
+        kernels_.PixelOffsets(read1_, s.X.data(), s.Y.data(), count, &s.Offsets1[slot]);
+        if (map2_) {
+          fault = kernels_.MapRowSeparable(map2_->Columns(c0), map2_->Row(k), count, s.P.data(), s.Q.data());
+          if (fault >= 0) NoteFault(member, c0 + fault);
+          kernels_.PixelOffsets(read2_, s.P.data(), s.Q.data(), count, &s.Offsets2[slot]);
+        }
+      }
+      const int resultRow = walk_.ResultRow[static_cast<std::size_t>(j)];
+      if (resultRow >= 0) TransferGroup(s, resultRow, j, groupEnd, c0, c1);
+      j = groupEnd;
+    }
+  }
+
+  // Writes the samples of walk rows [ja, jb) and columns [c0, c1) into one
+  // result row, in walk order: column by column, rows ascending.
+  template <typename WriteSample>
+  void ForEachSample(int resultRow, int ja, int jb, int c0, int c1, WriteSample&& write) {
+    std::uint8_t* row = result_.Row(resultRow);
+    const int count = c1 - c0;
+    if (walk_.IdentityColumns && jb - ja == 1) {
+      for (int i = 0; i < count; ++i) write(row + 3 * static_cast<std::ptrdiff_t>(c0 + i), c0 + i, ja, i);
+      return;
+    }
+    for (int i = 0; i < count; ++i) {
+      const int column = walk_.ResultColumn[static_cast<std::size_t>(c0 + i)];
+      if (column < 0) continue;
+      for (int j = ja; j < jb; ++j)
+        write(row + 3 * static_cast<std::ptrdiff_t>(column), c0 + i, j, (j - ja) * count + i);
+    }
+  }
+
+  void TransferGroup(const Scratch& s, int resultRow, int ja, int jb, int c0, int c1) {
+    const std::int32_t* offsets1 = s.Offsets1.data();
+    const std::int32_t* offsets2 = s.Offsets2.data();
+    switch (mode_) {
+      case 7:
+      case 8:
+      case 9:
+      case 10: {
+        const std::uint8_t* source = (mode_ == 7 || mode_ == 9) ? photo1_.Data() : photo2_.Data();
+        ForEachSample(resultRow, ja, jb, c0, c1, [&](std::uint8_t* to, int, int, int slot) {
+          const std::int32_t offset = offsets1[slot];
+          if (offset >= 0)
+            CopyPixel(to, source + offset);
+          else if (offset == kNoColour)
+            SetPixel(to, 0, 0, 0);
+        });
+        break;
+      }
+      case 2:
+        ForEachSample(resultRow, ja, jb, c0, c1, [&](std::uint8_t* to, int c, int j, int slot) {
+          const std::uint8_t greySecond = Grey(photo2_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c));
+          SetPixel(to, greySecond, GreyOrWhite(photo1_.Data(), offsets1[slot]), 0);
+        });
+        break;
+      case 3:
+        ForEachSample(resultRow, ja, jb, c0, c1, [&](std::uint8_t* to, int c, int j, int slot) {
+          const std::uint8_t greyFirst = Grey(photo1_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c));
+          SetPixel(to, GreyOrWhite(photo2_.Data(), offsets1[slot]), greyFirst, 0);
+        });
+        break;
+      case 11:
+        ForEachSample(resultRow, ja, jb, c0, c1, [&](std::uint8_t* to, int, int, int slot) {
+          const std::int32_t first = offsets1[slot];
+          const std::int32_t second = offsets2[slot];
+          if (first == kSkip || second == kSkip) return;
+          SetPixel(to, GreyOrWhite(photo2_.Data(), second), GreyOrWhite(photo1_.Data(), first), 0);
+        });
+        break;
+      default:
+        break;
+    }
+  }
+
+  // --- forward modes: the walked photograph is scattered into the result ---
+
+  void SetUpForward() {
+    const bool guarded = !orientation_;
+    switch (mode_) {
+      case 0:  // into the first photograph's frame
+        target_ = ReadRule(request_, photo1_, 1, guarded);
+        break;
+      case 1:  // into the second photograph's frame
+        target_ = ReadRule(request_, photo2_, 2, guarded);
+        break;
+      case 4:
+      case 5: {  // onto the plan; the guard holds for both origins
+        const RgbImage& walked = mode_ == 4 ? photo1_ : photo2_;
+        target_ = PlanRule(result_);
+        target_.Guarded = true;
+        target_.GuardWidth = walked.Width();
+        target_.GuardHeight = walked.Height();
+        break;
+      }
+      case 6:
+        target_ = PlanRule(result_);
+        read2_ = ReadRule(request_, photo2_, 2, false);
+        break;
+      default:
+        break;
+    }
+    target_.Outside = kSkip;  // a write outside the result has no effect
+    target_.Width = result_.Width();
+    target_.Height = result_.Height();
+    target_.Stride = result_.Width() * 3;
+    const int members = team_.Size();
+    scratch_.resize(static_cast<std::size_t>(members));
+    for (Scratch& s : scratch_) {
+      const std::size_t n = static_cast<std::size_t>(walk_.Rows());
+      s.X.assign(n, 0);
+      s.Y.assign(n, 0);
+      s.P.assign(n, 0);
+      s.Q.assign(n, 0);
+    }
+    // Target offsets of a strip are kept column by column for the scatter;
+    // a strip of about 128K samples stays in the second-level cache.
+    SetStripColumns(std::max(2 * members, 131072 / std::max(1, walk_.Rows())));
+  }
+
+  void ForwardColumns(int member, int c0, int c1) {
+    Scratch& s = scratch_[static_cast<std::size_t>(member)];
+    const int members = team_.Size();
+    const int count = c1 - c0;
+    const int from = c0 + static_cast<int>(static_cast<long long>(count) * member / members);
+    const int to = c0 + static_cast<int>(static_cast<long long>(count) * (member + 1) / members);
+    const int rows = walk_.Rows();
+    for (int c = from; c < to; ++c) {
+      std::int32_t* targets = &targets_[static_cast<std::size_t>(c - c0) * static_cast<std::size_t>(rows)];
+      int fault = kernels_.MapRowSeparable(map1_.DownColumn(), map1_.AtColumn(c), rows, s.X.data(), s.Y.data());
+      if (fault >= 0) NoteFault(member, c);
+      kernels_.PixelOffsets(target_, s.X.data(), s.Y.data(), rows, targets);
+      if (mode_ == 6) {
+        // (P, Q) on the plan goes on through the second map, unconverted.
+        fault = kernels_.MapPoints(request_.Transform2, s.X.data(), s.Y.data(), rows, s.P.data(), s.Q.data());
+        if (fault >= 0) NoteFault(member, c);
+        std::int32_t* reads = &reads_[static_cast<std::size_t>(c - c0) * static_cast<std::size_t>(rows)];
+        kernels_.PixelOffsets(read2_, s.P.data(), s.Q.data(), rows, reads);
+      }
+    }
+  }
+
+  // Column by column, rows ascending: where samples meet, the last one wins.
+  void ScatterForward(int c0, int c1) {
+    const int rows = walk_.Rows();
+    std::uint8_t* result = result_.Data();
+    const RgbImage& walked = walked_ == 1 ? photo1_ : photo2_;
+    const std::ptrdiff_t stride = walked.Stride();
+    for (int c = c0; c < c1; ++c) {
+      const std::size_t base = static_cast<std::size_t>(c - c0) * static_cast<std::size_t>(rows);
+      const std::int32_t* targets = &targets_[base];
+      const std::uint8_t* source = walked.Data() + 3 * static_cast<std::ptrdiff_t>(c);
+      if (mode_ == 6) {
+        const std::int32_t* reads = &reads_[base];
+        for (int j = 0; j < rows; ++j, source += stride) {
+          if (targets[j] < 0) continue;
+          SetPixel(result + targets[j], GreyOrWhite(photo2_.Data(), reads[j]), Grey(source), 0);
+        }
+      } else {
+        for (int j = 0; j < rows; ++j, source += stride)
+          if (targets[j] >= 0) CopyPixel(result + targets[j], source);
+      }
+    }
+  }
+
+  const RenderRequest& request_;
+  int mode_;
+  bool orientation_;
+  const RgbImage& photo1_;
+  const RgbImage& photo2_;
+  RgbImage& result_;
+  const Kernels& kernels_;
+  WorkerTeam& team_;
+  int walked_;
+  Walk walk_;
+  SeparableMap map1_;
+  std::optional<SeparableMap> map2_;
+  PixelRule read1_, read2_, target_;
+  int stripColumns_ = 1;
+  int maxGroup_ = 1;
+  std::vector<int> rowRanges_;
+  std::vector<Scratch> scratch_;
+  std::vector<std::int32_t> targets_, reads_;
+  std::vector<int> faults_;
+};
+
+// The job's progress display: whole percent after every column, the elapsed
+// time since the start. The time of day is decoded only when the second
+// changes, which is all the text shows.
+class ProgressDisplay {
+ public:
+  ProgressDisplay(ProgressReporter& reporter, const TimeOfDay& start) : reporter_(reporter), start_(start) {}
+
+  // Percent added per walked column.
+  void SetStep(double step) { step_ = step; }
+
+  void ColumnDone() {
+    sum_ += step_;
+    Show(static_cast<int>(std::clamp(std::trunc(sum_), 0.0, 100.0)));
+  }
+  void Finish() { Show(100); }
+
+ private:
+  void Show(int percent) {
+    reporter_.SetPosition(percent);
+    const std::time_t now = std::time(nullptr);
+    if (now != shownSecond_) {
+      shownSecond_ = now;
+      text_ = ElapsedTimeText(start_, CurrentTimeOfDay());
+    }
+    reporter_.SetElapsedText(text_);
+  }
+
+  ProgressReporter& reporter_;
+  double step_ = 0;
+  double sum_ = 0;
+  TimeOfDay start_;
+  std::time_t shownSecond_ = -1;
+  std::string text_;
+};
+
+}  // namespace
+
+RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2,
+                          ProgressReporter& reporter, const RenderOptions& options) {
+  ValidateRenderRequest(request, SizeOf(photo1), SizeOf(photo2));
+  ProgressDisplay progress(reporter, options.StartTime ? *options.StartTime : CurrentTimeOfDay());
+  RenderOutcome outcome;
+  if (!IsKnownBuildMode(request.Mode)) {
+    progress.Finish();
+    return outcome;
+  }
+  try {
+    const PictureSize size = ResultSize(request, SizeOf(photo1), SizeOf(photo2));
+    outcome.Result = RgbImage(size.Width, size.Height, kWhite);
+    WorkerTeam team(options.Threads > 0 ? options.Threads : AvailableCores());
+    Renderer renderer(
+        request, photo1, photo2, outcome.Result,
+        options.BaselineInstructionsOnly ? render_detail::BaselineKernels() : render_detail::FastestKernels(), team);
+    if (options.ColumnsPerStrip > 0) renderer.SetStripColumns(options.ColumnsPerStrip);
+    const Walk& walk = renderer.WalkGrid();
+    progress.SetStep(walk.ProgressStep);
+    const int columns = walk.Columns();
+    for (int c0 = 0; c0 < columns; c0 += renderer.StripColumns()) {
+      const int c1 = std::min(columns, c0 + renderer.StripColumns());
+      const int fault = renderer.RenderStrip(c0, c1);
+      // The reporter hears, column by column, what the plain walk would say:
+      // the stop request asked at the start, then the column's progress.
+      for (int c = c0; c < c1; ++c) {
+        if (reporter.CancelRequested()) return RenderOutcome{RenderStatus::Cancelled, RgbImage()};
+        if (c == fault) return RenderOutcome{RenderStatus::Failed, RgbImage()};
+        progress.ColumnDone();
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    throw VeskError(kResultTooLarge);
+  }
+  progress.Finish();
+  return outcome;
+}
+
+}  // namespace vesk

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+
+#include "render/RenderRequest.h"
+
+namespace vesk::render_detail {
+
+// Special values of a pixel offset.
+inline constexpr std::int32_t kSkip = -1;      // nothing is written for this sample
+inline constexpr std::int32_t kNoColour = -2;  // the read fell outside the photograph
+
+// One map over a run of walk columns: per-column products a0 x, b0 x, c0 x.
+struct MapColumns {
+  const double* A0x;
+  const double* B0x;
+  const double* C0x;
+};
+
+// The same map's per-row products a1 y, b1 y, c1 y and its constant terms.
+struct MapRow {
+  double A1y;
+  double B1y;
+  double C1y;
+  double A2;
+  double B2;
+};
+
+// How a map result (X, Y) addresses a pixel of an image: the column is
+// trunc(X + OffsetX); the row trunc(Y), or trunc(OffsetY - Y * ScaleY) when
+// RowFlipped. A guarded rule first skips every (X, Y) not strictly inside
+// 0 < X < GuardWidth, 0 < Y < GuardHeight.
+struct PixelRule {
+  bool Guarded = false;
+  double GuardWidth = 0;
+  double GuardHeight = 0;
+  double OffsetX = 0;
+  bool RowFlipped = false;
+  double OffsetY = 0;
+  double ScaleY = 1;
+  int Width = 0;  // the addressed image
+  int Height = 0;
+  std::int32_t Stride = 0;
+  std::int32_t Outside = kSkip;  // what a position outside the image gives
+};
+
+struct Kernels {
+  // X, Y for `count` samples of one walk row; the index of the first sample
+  // whose evaluation faults (zero or non-finite denominator, non-finite
+  // result), or -1.
+  int (*MapRowSeparable)(const MapColumns& columns, const MapRow& row, int count, double* x, double* y);
+  // X, Y = t(p, q) for `count` points; fault index as above.
+  int (*MapPoints)(const JobTransform& t, const double* p, const double* q, int count, double* x, double* y);
+  // Byte offsets of the addressed pixels, or rule.Outside / kSkip.
+  void (*PixelOffsets)(const PixelRule& rule, const double* x, const double* y, int count, std::int32_t* offsets);
+};
+
+// AVX2 when the processor has it, otherwise the SSE2 baseline; both give the
+// same bits.
+const Kernels& FastestKernels();
+const Kernels& BaselineKernels();
+
+}  // namespace vesk::render_detail
