@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <string>
@@ -13,6 +14,7 @@
 #include "model/NumericHelpers.h"
 #include "render/AreaWalk.h"
 #include "render/BuildMode.h"
+#include "render/LargeBuffer.h"
 #include "render/RenderKernels.h"
 #include "render/RenderMessages.h"
 #include "render/WorkerTeam.h"
@@ -134,10 +136,6 @@ struct SeparableMap {
   // Along a walk row j from column c0.
   MapColumns Columns(int c0) const { return MapColumns{&A0x[c0], &B0x[c0], &C0x[c0]}; }
   MapRow Row(int j) const { return MapRow{A1y[j], B1y[j], C1y[j], A2, B2}; }
-  // Along a walk column c: the same sums with the two products swapped,
-  // which IEEE addition leaves bit for bit unchanged.
-  MapColumns DownColumn() const { return MapColumns{A1y.data(), B1y.data(), C1y.data()}; }
-  MapRow AtColumn(int c) const { return MapRow{A0x[c], B0x[c], C0x[c], A2, B2}; }
 };
 
 const ImagePlane& PlaneOf(const RenderRequest& request, int photograph) {
@@ -203,7 +201,7 @@ class Renderer {
            const Kernels& kernels, WorkerTeam& team)
       : request_(request),
         mode_(request.Mode),
-        orientation_(request.From == Origin::FromOrientation),
+        forward_(IsForwardMode(request.Mode)),
         photo1_(photo1),
         photo2_(photo2),
         result_(result),
@@ -215,41 +213,37 @@ class Renderer {
         map1_(request.Transform1, walk_) {
     if (mode_ == 11) map2_.emplace(request.Transform2, walk_);
     faults_.assign(static_cast<std::size_t>(team.Size()), kNoFault);
-    if (IsForwardMode(mode_)) {
-      SetUpForward();
-    } else {
-      SetUpInverse();
+    SetUpRules();
+    SetUpRowGroups();
+    if (forward_) {
+      // Which sample wrote each result pixel, as its place in the column
+      // walk; a later sample overwrites, an earlier one does not, whatever
+      // order the rows are worked in.
+      const std::size_t pixels = static_cast<std::size_t>(result_.Width()) * static_cast<std::size_t>(result_.Height());
+      writers_ = AllocateLargeBuffer(pixels * sizeof(std::int32_t));
+      if (pixels > 0) std::memset(writers_.get(), 0xFF, pixels * sizeof(std::int32_t));
     }
+    SetStripColumns(256);
   }
 
   const Walk& WalkGrid() const { return walk_; }
   int StripColumns() const { return stripColumns_; }
   void SetStripColumns(int columns) {
     stripColumns_ = columns;
-    if (IsForwardMode(mode_)) {
-      targets_.assign(static_cast<std::size_t>(columns) * walk_.Rows(), kSkip);
-      if (mode_ == 6) reads_.assign(targets_.size(), kSkip);
-    } else {
-      for (Scratch& scratch : scratch_) scratch.Resize(columns, maxGroup_);
-    }
+    for (Scratch& scratch : scratch_) scratch.Resize(columns, maxGroup_);
   }
 
   // Renders walk columns [c0, c1); returns the first column in which an
   // arithmetic fault occurred, or kNoFault.
   int RenderStrip(int c0, int c1) {
     std::fill(faults_.begin(), faults_.end(), kNoFault);
-    if (IsForwardMode(mode_)) {
-      team_.Run([&](int member) { ForwardColumns(member, c0, c1); });
-      ScatterForward(c0, c1);
-    } else {
-      team_.Run([&](int member) { InverseRows(member, c0, c1); });
-    }
+    team_.Run([&](int member) { RenderRows(member, c0, c1); });
     return *std::min_element(faults_.begin(), faults_.end());
   }
 
  private:
-  // Per-thread buffers of the inverse modes: map results of one walk row and
-  // pixel offsets of every row of a result-row group.
+  // Per-thread buffers: map results of one walk row and pixel offsets of
+  // every row of a result-row group.
   struct Scratch {
     std::vector<double> X, Y, P, Q;
     std::vector<std::int32_t> Offsets1, Offsets2;
@@ -264,62 +258,85 @@ class Renderer {
     }
   };
 
-  void NoteFault(int member, int column) {
-    int& fault = faults_[static_cast<std::size_t>(member)];
-    fault = std::min(fault, column);
-  }
-
-  // --- inverse modes: every result pixel is fetched from the photographs ---
-
-  void SetUpInverse() {
-    const bool guarded = !orientation_;
+  void SetUpRules() {
+    const bool guarded = request_.From != Origin::FromOrientation;
     switch (mode_) {
+      case 0:  // into the first photograph's frame
+        rule1_ = ReadRule(request_, photo1_, 1, guarded);
+        break;
+      case 1:  // into the second photograph's frame
+        rule1_ = ReadRule(request_, photo2_, 2, guarded);
+        break;
       case 2:
-        read1_ = ReadRule(request_, photo1_, 1, false);
+        rule1_ = ReadRule(request_, photo1_, 1, false);
         break;
       case 3:
-        read1_ = ReadRule(request_, photo2_, 2, false);
+        rule1_ = ReadRule(request_, photo2_, 2, false);
+        break;
+      case 4:
+      case 5: {  // onto the plan; the guard holds for both origins
+        const RgbImage& walked = mode_ == 4 ? photo1_ : photo2_;
+        rule1_ = PlanRule(result_);
+        rule1_.Guarded = true;
+        rule1_.GuardWidth = walked.Width();
+        rule1_.GuardHeight = walked.Height();
+        break;
+      }
+      case 6:
+        rule1_ = PlanRule(result_);
+        rule2_ = ReadRule(request_, photo2_, 2, false);
         break;
       case 7:
       case 9:
-        read1_ = ReadRule(request_, photo1_, 1, guarded);
+        rule1_ = ReadRule(request_, photo1_, 1, guarded);
         break;
       case 8:
       case 10:
-        read1_ = ReadRule(request_, photo2_, 2, guarded);
+        rule1_ = ReadRule(request_, photo2_, 2, guarded);
         break;
       case 11:
-        read1_ = ReadRule(request_, photo1_, 1, guarded);
-        read2_ = ReadRule(request_, photo2_, 2, guarded);
+        rule1_ = ReadRule(request_, photo1_, 1, guarded);
+        rule2_ = ReadRule(request_, photo2_, 2, guarded);
         break;
       default:
         break;
     }
-    // Samples of one column that land on one result row (build-area walks
-    // whose accumulated positions truncate alike) form a group; the groups
-    // are runs of rows because the row position falls as Ys grows. A thread
-    // owns whole groups, so writes to one pixel stay in walk order.
-    maxGroup_ = 1;
+    if (forward_) {
+      // Forward modes address the result; a write outside it has no effect.
+      rule1_.Outside = kSkip;
+      rule1_.Width = result_.Width();
+      rule1_.Height = result_.Height();
+      rule1_.Stride = result_.Width() * 3;
+    }
+  }
+
+  // Samples of one column that land on one result row (build-area walks
+  // whose accumulated positions truncate alike) form a group; the groups are
+  // runs of rows because the row position falls as Ys grows. A thread owns
+  // whole groups, so writes to one pixel stay in walk order. The forward
+  // modes scatter anywhere and run on one thread.
+  void SetUpRowGroups() {
     const int rows = walk_.Rows();
+    maxGroup_ = 1;
     for (int j = 0; j < rows;) {
       const int end = GroupEnd(j, rows);
       maxGroup_ = std::max(maxGroup_, end - j);
       j = end;
     }
-    const int members = team_.Size();
-    rowRanges_.assign(static_cast<std::size_t>(members) + 1, rows);
+    const int members = forward_ ? 1 : team_.Size();
+    rowRanges_.assign(static_cast<std::size_t>(team_.Size()) + 1, rows);
     rowRanges_[0] = 0;
     for (int m = 1; m < members; ++m) {
       int boundary = std::max(rowRanges_[m - 1], static_cast<int>(static_cast<long long>(rows) * m / members));
       if (boundary > 0 && boundary < rows) boundary = GroupEnd(boundary - 1, rows);
       rowRanges_[static_cast<std::size_t>(m)] = boundary;
     }
-    scratch_.resize(static_cast<std::size_t>(members));
-    SetStripColumns(256);
+    scratch_.resize(static_cast<std::size_t>(team_.Size()));
   }
 
   // End of the group of rows that starts at (or runs through) row j.
   int GroupEnd(int j, int rows) const {
+    if (forward_) return j + 1;
     const int row = walk_.ResultRow[static_cast<std::size_t>(j)];
     int end = j + 1;
     if (row >= 0)
@@ -327,7 +344,13 @@ class Renderer {
     return end;
   }
 
-  void InverseRows(int member, int c0, int c1) {
+  void NoteFault(int member, int fault, int c0) {
+    if (fault < 0) return;
+    int& first = faults_[static_cast<std::size_t>(member)];
+    first = std::min(first, c0 + fault);
+  }
+
+  void RenderRows(int member, int c0, int c1) {
     Scratch& s = scratch_[static_cast<std::size_t>(member)];
     const int count = c1 - c0;
     const int rowEnd = rowRanges_[static_cast<std::size_t>(member) + 1];
@@ -335,17 +358,34 @@ class Renderer {
       const int groupEnd = GroupEnd(j, rowEnd);
       for (int k = j; k < groupEnd; ++k) {
         const std::size_t slot = static_cast<std::size_t>(k - j) * static_cast<std::size_t>(count);
-        int fault = kernels_.MapRowSeparable(map1_.Columns(c0), map1_.Row(k), count, s.X.data(), s.Y.data());
-        if (fault >= 0) NoteFault(member, c0 + fault);
-        kernels_.PixelOffsets(read1_, s.X.data(), s.Y.data(), count, &s.Offsets1[slot]);
-        if (map2_) {
-          fault = kernels_.MapRowSeparable(map2_->Columns(c0), map2_->Row(k), count, s.P.data(), s.Q.data());
-          if (fault >= 0) NoteFault(member, c0 + fault);
-          kernels_.PixelOffsets(read2_, s.P.data(), s.Q.data(), count, &s.Offsets2[slot]);
+        std::int32_t* offsets1 = &s.Offsets1[slot];
+        std::int32_t* offsets2 = &s.Offsets2[slot];
+        if (mode_ == 6) {
+          // (P, Q) on the plan goes on through the second map, unconverted.
+          NoteFault(
+              member,
+              kernels_.MapRowOffsets(map1_.Columns(c0), map1_.Row(k), rule1_, count, offsets1, s.P.data(), s.Q.data()),
+              c0);
+          NoteFault(member,
+                    kernels_.MapPoints(request_.Transform2, s.P.data(), s.Q.data(), count, s.X.data(), s.Y.data()), c0);
+          kernels_.PixelOffsets(rule2_, s.X.data(), s.Y.data(), count, offsets2);
+        } else {
+          NoteFault(member,
+                    kernels_.MapRowOffsets(map1_.Columns(c0), map1_.Row(k), rule1_, count, offsets1, nullptr, nullptr),
+                    c0);
+          if (map2_)
+            NoteFault(
+                member,
+                kernels_.MapRowOffsets(map2_->Columns(c0), map2_->Row(k), rule2_, count, offsets2, nullptr, nullptr),
+                c0);
         }
       }
-      const int resultRow = walk_.ResultRow[static_cast<std::size_t>(j)];
-      if (resultRow >= 0) TransferGroup(s, resultRow, j, groupEnd, c0, c1);
+      if (forward_) {
+        ScatterRow(s, j, c0, c1);
+      } else {
+        const int resultRow = walk_.ResultRow[static_cast<std::size_t>(j)];
+        if (resultRow >= 0) TransferGroup(s, resultRow, j, groupEnd, c0, c1);
+      }
       j = groupEnd;
     }
   }
@@ -411,99 +451,34 @@ class Renderer {
     }
   }
 
-  // --- forward modes: the walked photograph is scattered into the result ---
-
-  void SetUpForward() {
-    const bool guarded = !orientation_;
-    switch (mode_) {
-      case 0:  // into the first photograph's frame
-        target_ = ReadRule(request_, photo1_, 1, guarded);
-        break;
-      case 1:  // into the second photograph's frame
-        target_ = ReadRule(request_, photo2_, 2, guarded);
-        break;
-      case 4:
-      case 5: {  // onto the plan; the guard holds for both origins
-        const RgbImage& walked = mode_ == 4 ? photo1_ : photo2_;
-        target_ = PlanRule(result_);
-        target_.Guarded = true;
-        target_.GuardWidth = walked.Width();
-        target_.GuardHeight = walked.Height();
-        break;
-      }
-      case 6:
-        target_ = PlanRule(result_);
-        read2_ = ReadRule(request_, photo2_, 2, false);
-        break;
-      default:
-        break;
-    }
-    target_.Outside = kSkip;  // a write outside the result has no effect
-    target_.Width = result_.Width();
-    target_.Height = result_.Height();
-    target_.Stride = result_.Width() * 3;
-    const int members = team_.Size();
-    scratch_.resize(static_cast<std::size_t>(members));
-    for (Scratch& s : scratch_) {
-      const std::size_t n = static_cast<std::size_t>(walk_.Rows());
-      s.X.assign(n, 0);
-      s.Y.assign(n, 0);
-      s.P.assign(n, 0);
-      s.Q.assign(n, 0);
-    }
-    // Target offsets of a strip are kept column by column for the scatter;
-    // a strip of about 128K samples stays in the second-level cache.
-    SetStripColumns(std::max(2 * members, 131072 / std::max(1, walk_.Rows())));
-  }
-
-  void ForwardColumns(int member, int c0, int c1) {
-    Scratch& s = scratch_[static_cast<std::size_t>(member)];
-    const int members = team_.Size();
+  // Forward modes: the samples of walk row j go to wherever the map sends
+  // them. Where samples meet, the one later in the column walk wins.
+  void ScatterRow(const Scratch& s, int j, int c0, int c1) {
     const int count = c1 - c0;
-    const int from = c0 + static_cast<int>(static_cast<long long>(count) * member / members);
-    const int to = c0 + static_cast<int>(static_cast<long long>(count) * (member + 1) / members);
     const int rows = walk_.Rows();
-    for (int c = from; c < to; ++c) {
-      std::int32_t* targets = &targets_[static_cast<std::size_t>(c - c0) * static_cast<std::size_t>(rows)];
-      int fault = kernels_.MapRowSeparable(map1_.DownColumn(), map1_.AtColumn(c), rows, s.X.data(), s.Y.data());
-      if (fault >= 0) NoteFault(member, c);
-      kernels_.PixelOffsets(target_, s.X.data(), s.Y.data(), rows, targets);
-      if (mode_ == 6) {
-        // (P, Q) on the plan goes on through the second map, unconverted.
-        fault = kernels_.MapPoints(request_.Transform2, s.X.data(), s.Y.data(), rows, s.P.data(), s.Q.data());
-        if (fault >= 0) NoteFault(member, c);
-        std::int32_t* reads = &reads_[static_cast<std::size_t>(c - c0) * static_cast<std::size_t>(rows)];
-        kernels_.PixelOffsets(read2_, s.P.data(), s.Q.data(), rows, reads);
-      }
-    }
-  }
-
-  // Column by column, rows ascending: where samples meet, the last one wins.
-  void ScatterForward(int c0, int c1) {
-    const int rows = walk_.Rows();
+    const std::int32_t* targets = s.Offsets1.data();
+    const std::int32_t* reads = s.Offsets2.data();
+    std::int32_t* writers = reinterpret_cast<std::int32_t*>(writers_.get());
     std::uint8_t* result = result_.Data();
     const RgbImage& walked = walked_ == 1 ? photo1_ : photo2_;
-    const std::ptrdiff_t stride = walked.Stride();
-    for (int c = c0; c < c1; ++c) {
-      const std::size_t base = static_cast<std::size_t>(c - c0) * static_cast<std::size_t>(rows);
-      const std::int32_t* targets = &targets_[base];
-      const std::uint8_t* source = walked.Data() + 3 * static_cast<std::ptrdiff_t>(c);
-      if (mode_ == 6) {
-        const std::int32_t* reads = &reads_[base];
-        for (int j = 0; j < rows; ++j, source += stride) {
-          if (targets[j] < 0) continue;
-          SetPixel(result + targets[j], GreyOrWhite(photo2_.Data(), reads[j]), Grey(source), 0);
-        }
-      } else {
-        for (int j = 0; j < rows; ++j, source += stride)
-          if (targets[j] >= 0) CopyPixel(result + targets[j], source);
-      }
+    const std::uint8_t* source = walked.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0);
+    for (int i = 0; i < count; ++i) {
+      const std::int32_t target = targets[i];
+      if (target < 0) continue;
+      const std::int32_t writer = (c0 + i) * rows + j;
+      std::int32_t& previous = writers[target / 3];
+      if (writer < previous) continue;
+      previous = writer;
+      if (mode_ == 6)
+        SetPixel(result + target, GreyOrWhite(photo2_.Data(), reads[i]), Grey(source + 3 * i), 0);
+      else
+        CopyPixel(result + target, source + 3 * i);
     }
   }
 
   const RenderRequest& request_;
   int mode_;
-  bool orientation_;
+  bool forward_;
   const RgbImage& photo1_;
   const RgbImage& photo2_;
   RgbImage& result_;
@@ -513,12 +488,12 @@ class Renderer {
   Walk walk_;
   SeparableMap map1_;
   std::optional<SeparableMap> map2_;
-  PixelRule read1_, read2_, target_;
+  PixelRule rule1_, rule2_;
   int stripColumns_ = 1;
   int maxGroup_ = 1;
   std::vector<int> rowRanges_;
   std::vector<Scratch> scratch_;
-  std::vector<std::int32_t> targets_, reads_;
+  LargeBuffer writers_;
   std::vector<int> faults_;
 };
 
@@ -572,9 +547,11 @@ RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, 
     const PictureSize size = ResultSize(request, SizeOf(photo1), SizeOf(photo2));
     outcome.Result = RgbImage(size.Width, size.Height, kWhite);
     WorkerTeam team(options.Threads > 0 ? options.Threads : AvailableCores());
-    Renderer renderer(
-        request, photo1, photo2, outcome.Result,
-        options.BaselineInstructionsOnly ? render_detail::BaselineKernels() : render_detail::FastestKernels(), team);
+    const Kernels* kernels = options.Instructions ? render_detail::KernelsFor(*options.Instructions) : nullptr;
+    if (kernels == nullptr)
+      kernels =
+          options.Instructions ? render_detail::KernelsFor(InstructionSet::Baseline) : &render_detail::FastestKernels();
+    Renderer renderer(request, photo1, photo2, outcome.Result, *kernels, team);
     if (options.ColumnsPerStrip > 0) renderer.SetStripColumns(options.ColumnsPerStrip);
     const Walk& walk = renderer.WalkGrid();
     progress.SetStep(walk.ProgressStep);

@@ -20,11 +20,16 @@ struct RenderOutcome {
   RgbImage Result;  // empty unless Completed (and empty for a mode outside 0..11)
 };
 
+// Vector instructions of the pixel kernels; every choice gives the same bits.
+enum class InstructionSet { Baseline, Avx2, Avx512 };
+
 struct RenderOptions {
-  int Threads = 0;                        // 0: every core of the processor
-  std::optional<TimeOfDay> StartTime;     // when the build started; now when not given
-  bool BaselineInstructionsOnly = false;  // SSE2 kernels even where AVX2 exists (tests compare both)
-  int ColumnsPerStrip = 0;                // columns rendered between progress reports; 0 chooses
+  int Threads = 0;                     // 0: every core of the processor
+  std::optional<TimeOfDay> StartTime;  // when the build started; now when not given
+  // The kernels to use; by default the widest the processor has. A set the
+  // processor lacks falls back to the SSE2 baseline.
+  std::optional<InstructionSet> Instructions;
+  int ColumnsPerStrip = 0;  // columns rendered between progress reports; 0 chooses
 };
 
 // Renders one build: walks the grid of the request's mode column by column,

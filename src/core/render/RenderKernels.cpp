@@ -1,197 +1,333 @@
 #include "render/RenderKernels.h"
 
+#include <immintrin.h>
+
 #include <cmath>
 #include <cstring>
 
-// The kernels are written once with GCC vector types of four doubles and
-// compiled twice: for the x86-64 baseline (two SSE2 operations per vector
-// operation) and with AVX2 enabled, chosen at run time. Each vector lane runs
-// exactly the scalar operations in the scalar order, so both give the bits of
-// the plain evaluation; there is no fused multiply-add (not enabled, and the
-// build forbids contraction).
+// The kernels are written once with GCC vector types and compiled three
+// times: for the x86-64 baseline (four-lane vectors split into SSE2
+// operations), with AVX2 (four lanes) and with AVX-512 (eight lanes), chosen
+// at run time. Each lane runs exactly the scalar operations in the scalar
+// order, so all give the bits of the plain evaluation; there is no fused
+// multiply-add (not enabled, and the build forbids contraction).
 
 // The vector helpers below are always inlined and internal, so the ABI of
-// passing 32-byte vectors without AVX never applies.
+// passing wide vectors without AVX never applies.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace vesk::render_detail {
 namespace {
 
-typedef double V4d __attribute__((vector_size(32)));
-typedef long long V4l __attribute__((vector_size(32)));
-typedef int V4i __attribute__((vector_size(16)));
+template <int N>
+struct Lanes;
+template <>
+struct Lanes<2> {
+  typedef double D __attribute__((vector_size(16)));
+  typedef long long L __attribute__((vector_size(16)));
+  typedef int I __attribute__((vector_size(8)));
+};
+template <>
+struct Lanes<4> {
+  typedef double D __attribute__((vector_size(32)));
+  typedef long long L __attribute__((vector_size(32)));
+  typedef int I __attribute__((vector_size(16)));
+};
+template <>
+struct Lanes<8> {
+  typedef double D __attribute__((vector_size(64)));
+  typedef long long L __attribute__((vector_size(64)));
+  typedef int I __attribute__((vector_size(32)));
+};
 
 #define VESK_INLINE inline __attribute__((always_inline))
 
-VESK_INLINE V4d Load(const double* p) {
-  V4d v;
+template <int N, typename V, typename T>
+VESK_INLINE V Splat(T s) {
+  V v;
+  for (int i = 0; i < N; ++i) v[i] = s;
+  return v;
+}
+template <typename V, typename T>
+VESK_INLINE V Load(const T* p) {
+  V v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-VESK_INLINE void Store(double* p, V4d v) { std::memcpy(p, &v, sizeof v); }
-VESK_INLINE void Store(std::int32_t* p, V4i v) { std::memcpy(p, &v, sizeof v); }
-VESK_INLINE V4d Splat(double s) { return V4d{s, s, s, s}; }
-VESK_INLINE bool Any(V4l m) { return (m[0] | m[1] | m[2] | m[3]) != 0; }
-
-// True where a value is not finite (inf or NaN): v - v is then NaN.
-VESK_INLINE V4l NotFinite(V4d v) { return (v - v) != 0.0; }
-VESK_INLINE bool NotFinite(double v) { return !std::isfinite(v); }
-
-// Finds the first faulting sample once a vector pass saw one.
-VESK_INLINE int FirstFault(const double* d, const double* x, const double* y, int count) {
-  for (int i = 0; i < count; ++i)
-    if (d[i] == 0.0 || NotFinite(d[i]) || NotFinite(x[i]) || NotFinite(y[i])) return i;
-  return -1;
+template <typename V, typename T>
+VESK_INLINE void Store(T* p, V v) {
+  std::memcpy(p, &v, sizeof v);
 }
 
-VESK_INLINE int MapRowSeparableBody(const MapColumns& columns, const MapRow& row, int count, double* x, double* y) {
-  const V4d a1y = Splat(row.A1y), b1y = Splat(row.B1y), c1y = Splat(row.C1y);
-  const V4d a2 = Splat(row.A2), b2 = Splat(row.B2), one = Splat(1.0);
-  V4l bad{0, 0, 0, 0};
+// The plain evaluation of one sample; false on an arithmetic fault.
+VESK_INLINE bool MapSample(double a0x, double b0x, double c0x, const MapRow& row, double& x, double& y) {
+  const double d = (c0x + row.C1y) + 1.0;
+  x = ((a0x + row.A1y) + row.A2) / d;
+  y = ((b0x + row.B1y) + row.B2) / d;
+  return d != 0.0 && std::isfinite(d) && std::isfinite(x) && std::isfinite(y);
+}
+
+VESK_INLINE bool MapPoint(const JobTransform& t, double p, double q, double& x, double& y) {
+  const double d = (t.C0() * p + t.C1() * q) + 1.0;
+  x = (t.A0() * p + t.A1() * q + t.A2()) / d;
+  y = (t.B0() * p + t.B1() * q + t.B2()) / d;
+  return d != 0.0 && std::isfinite(d) && std::isfinite(x) && std::isfinite(y);
+}
+
+VESK_INLINE std::int32_t PixelOffset(const PixelRule& rule, double x, double y) {
+  if (rule.Guarded && !(x > 0.0 && x < rule.GuardWidth && y > 0.0 && y < rule.GuardHeight)) return kSkip;
+  const double column = x + rule.OffsetX;
+  const double row = rule.RowFlipped ? rule.OffsetY - y * rule.ScaleY : y;
+  // trunc(v) lies in 0..n-1 exactly when -1 < v < n; this also keeps values
+  // beyond the 32-bit range (and NaN) out of the conversion.
+  if (column > -1.0 && column < rule.Width && row > -1.0 && row < rule.Height)
+    return static_cast<std::int32_t>(row) * rule.Stride + static_cast<std::int32_t>(column) * 3;
+  return rule.Outside;
+}
+
+// The same rule on N lanes.
+template <int N, bool Guarded, bool RowFlipped>
+VESK_INLINE typename Lanes<N>::I PixelOffsetLanes(const PixelRule& rule, typename Lanes<N>::D x,
+                                                  typename Lanes<N>::D y) {
+  using D = typename Lanes<N>::D;
+  using I = typename Lanes<N>::I;
+  const D zero = Splat<N, D>(0.0), minusOne = Splat<N, D>(-1.0);
+  const D column = x + Splat<N, D>(rule.OffsetX);
+  const D row = RowFlipped ? Splat<N, D>(rule.OffsetY) - y * Splat<N, D>(rule.ScaleY) : y;
+  const auto inside =
+      (column > minusOne) & (column < Splat<N, D>(rule.Width)) & (row > minusOne) & (row < Splat<N, D>(rule.Height));
+  const I columnIndex = __builtin_convertvector(inside ? column : zero, I);
+  const I rowIndex = __builtin_convertvector(inside ? row : zero, I);
+  I offset = __builtin_convertvector(inside, I) ? rowIndex * Splat<N, I>(rule.Stride) + columnIndex * 3
+                                                : Splat<N, I>(rule.Outside);
+  if (Guarded) {
+    const auto guard =
+        (x > zero) & (x < Splat<N, D>(rule.GuardWidth)) & (y > zero) & (y < Splat<N, D>(rule.GuardHeight));
+    offset = __builtin_convertvector(guard, I) ? offset : Splat<N, I>(kSkip);
+  }
+  return offset;
+}
+
+// v - v is 0 for a finite v and NaN for an infinite or NaN one; a zero
+// denominator always leaves an infinite or NaN quotient. So a sum of these
+// differences stays 0 exactly while no sample faults.
+template <int N, bool Guarded, bool RowFlipped, bool VectorOffsets>
+VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                                  std::int32_t* offsets, double* xs, double* ys) {
+  using D = typename Lanes<N>::D;
+  const D a1y = Splat<N, D>(row.A1y), b1y = Splat<N, D>(row.B1y), c1y = Splat<N, D>(row.C1y);
+  const D a2 = Splat<N, D>(row.A2), b2 = Splat<N, D>(row.B2), one = Splat<N, D>(1.0);
+  D faults = Splat<N, D>(0.0);
   int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    const V4d d = (Load(columns.C0x + i) + c1y) + one;
-    const V4d vx = ((Load(columns.A0x + i) + a1y) + a2) / d;
-    const V4d vy = ((Load(columns.B0x + i) + b1y) + b2) / d;
-    bad |= (d == 0.0) | NotFinite(d) | NotFinite(vx) | NotFinite(vy);
-    Store(x + i, vx);
-    Store(y + i, vy);
+  for (; i + N <= count; i += N) {
+    const D d = (Load<D>(columns.C0x + i) + c1y) + one;
+    const D x = ((Load<D>(columns.A0x + i) + a1y) + a2) / d;
+    const D y = ((Load<D>(columns.B0x + i) + b1y) + b2) / d;
+    faults = faults + (((d - d) + (x - x)) + (y - y));
+    if (VectorOffsets) {
+      Store(offsets + i, PixelOffsetLanes<N, Guarded, RowFlipped>(rule, x, y));
+    } else {
+      for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
+    }
+    if (xs != nullptr) {
+      Store(xs + i, x);
+      Store(ys + i, y);
+    }
   }
-  bool tailBad = false;
+  bool ok = true;
+  for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
   for (; i < count; ++i) {
-    const double d = (columns.C0x[i] + row.C1y) + 1.0;
-    x[i] = ((columns.A0x[i] + row.A1y) + row.A2) / d;
-    y[i] = ((columns.B0x[i] + row.B1y) + row.B2) / d;
-    tailBad = tailBad || d == 0.0 || NotFinite(d) || NotFinite(x[i]) || NotFinite(y[i]);
+    double x = 0, y = 0;
+    ok = MapSample(columns.A0x[i], columns.B0x[i], columns.C0x[i], row, x, y) && ok;
+    offsets[i] = PixelOffset(rule, x, y);
+    if (xs != nullptr) {
+      xs[i] = x;
+      ys[i] = y;
+    }
   }
-  if (!Any(bad) && !tailBad) return -1;
+  if (ok) return -1;
   for (int k = 0; k < count; ++k) {
-    const double d = (columns.C0x[k] + row.C1y) + 1.0;
-    if (FirstFault(&d, x + k, y + k, 1) == 0) return k;
+    double x = 0, y = 0;
+    if (!MapSample(columns.A0x[k], columns.B0x[k], columns.C0x[k], row, x, y)) return k;
   }
   return -1;
 }
 
-VESK_INLINE int MapPointsBody(const JobTransform& t, const double* p, const double* q, int count, double* x,
-                              double* y) {
-  const V4d a0 = Splat(t.A0()), a1 = Splat(t.A1()), a2 = Splat(t.A2());
-  const V4d b0 = Splat(t.B0()), b1 = Splat(t.B1()), b2 = Splat(t.B2());
-  const V4d c0 = Splat(t.C0()), c1 = Splat(t.C1()), one = Splat(1.0);
-  V4l bad{0, 0, 0, 0};
+template <int N, bool VectorOffsets>
+VESK_INLINE int MapRowOffsetsDispatch(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                                      std::int32_t* offsets, double* xs, double* ys) {
+  if (rule.Guarded)
+    return rule.RowFlipped
+               ? MapRowOffsetsBody<N, true, true, VectorOffsets>(columns, row, rule, count, offsets, xs, ys)
+               : MapRowOffsetsBody<N, true, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
+  return rule.RowFlipped
+             ? MapRowOffsetsBody<N, false, true, VectorOffsets>(columns, row, rule, count, offsets, xs, ys)
+             : MapRowOffsetsBody<N, false, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
+}
+
+template <int N>
+VESK_INLINE int MapPointsBody(const JobTransform& t, const double* p, const double* q, int count, double* xs,
+                              double* ys) {
+  using D = typename Lanes<N>::D;
+  const D a0 = Splat<N, D>(t.A0()), a1 = Splat<N, D>(t.A1()), a2 = Splat<N, D>(t.A2());
+  const D b0 = Splat<N, D>(t.B0()), b1 = Splat<N, D>(t.B1()), b2 = Splat<N, D>(t.B2());
+  const D c0 = Splat<N, D>(t.C0()), c1 = Splat<N, D>(t.C1()), one = Splat<N, D>(1.0);
+  D faults = Splat<N, D>(0.0);
   int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    const V4d vp = Load(p + i), vq = Load(q + i);
-    const V4d d = (c0 * vp + c1 * vq) + one;
-    const V4d vx = (a0 * vp + a1 * vq + a2) / d;
-    const V4d vy = (b0 * vp + b1 * vq + b2) / d;
-    bad |= (d == 0.0) | NotFinite(d) | NotFinite(vx) | NotFinite(vy);
-    Store(x + i, vx);
-    Store(y + i, vy);
+  for (; i + N <= count; i += N) {
+    const D vp = Load<D>(p + i), vq = Load<D>(q + i);
+    const D d = (c0 * vp + c1 * vq) + one;
+    const D x = (a0 * vp + a1 * vq + a2) / d;
+    const D y = (b0 * vp + b1 * vq + b2) / d;
+    faults = faults + (((d - d) + (x - x)) + (y - y));
+    Store(xs + i, x);
+    Store(ys + i, y);
   }
-  bool tailBad = false;
-  for (; i < count; ++i) {
-    const double d = (t.C0() * p[i] + t.C1() * q[i]) + 1.0;
-    x[i] = (t.A0() * p[i] + t.A1() * q[i] + t.A2()) / d;
-    y[i] = (t.B0() * p[i] + t.B1() * q[i] + t.B2()) / d;
-    tailBad = tailBad || d == 0.0 || NotFinite(d) || NotFinite(x[i]) || NotFinite(y[i]);
-  }
-  if (!Any(bad) && !tailBad) return -1;
+  bool ok = true;
+  for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
+  for (; i < count; ++i) ok = MapPoint(t, p[i], q[i], xs[i], ys[i]) && ok;
+  if (ok) return -1;
   for (int k = 0; k < count; ++k) {
-    const double d = (t.C0() * p[k] + t.C1() * q[k]) + 1.0;
-    if (FirstFault(&d, x + k, y + k, 1) == 0) return k;
+    double x = 0, y = 0;
+    if (!MapPoint(t, p[k], q[k], x, y)) return k;
   }
   return -1;
 }
 
-template <bool Guarded, bool RowFlipped>
-VESK_INLINE void PixelOffsetsBody(const PixelRule& rule, const double* x, const double* y, int count,
+template <int N, bool VectorOffsets>
+VESK_INLINE void PixelOffsetsBody(const PixelRule& rule, const double* xs, const double* ys, int count,
                                   std::int32_t* offsets) {
-  const V4d offsetX = Splat(rule.OffsetX), offsetY = Splat(rule.OffsetY), scaleY = Splat(rule.ScaleY);
-  const V4d width = Splat(rule.Width), height = Splat(rule.Height), minusOne = Splat(-1.0), zero = Splat(0.0);
-  const V4d guardWidth = Splat(rule.GuardWidth), guardHeight = Splat(rule.GuardHeight);
-  const V4i stride = {rule.Stride, rule.Stride, rule.Stride, rule.Stride};
-  const V4i outside = {rule.Outside, rule.Outside, rule.Outside, rule.Outside};
-  const V4i skip = {kSkip, kSkip, kSkip, kSkip};
+  using D = typename Lanes<N>::D;
   int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    const V4d vx = Load(x + i), vy = Load(y + i);
-    const V4d column = vx + offsetX;
-    const V4d row = RowFlipped ? offsetY - vy * scaleY : vy;
-    // trunc(v) lies in 0..n-1 exactly when -1 < v < n; this also keeps
-    // values beyond the 32-bit range (and NaN) out of the conversion.
-    const V4l inside = (column > minusOne) & (column < width) & (row > minusOne) & (row < height);
-    const V4i columnIndex = __builtin_convertvector(inside ? column : zero, V4i);
-    const V4i rowIndex = __builtin_convertvector(inside ? row : zero, V4i);
-    V4i offset = __builtin_convertvector(inside, V4i) ? rowIndex * stride + columnIndex * 3 : outside;
+  for (; VectorOffsets && i + N <= count; i += N) {
+    const D x = Load<D>(xs + i), y = Load<D>(ys + i);
+    if (rule.Guarded)
+      Store(offsets + i, rule.RowFlipped ? PixelOffsetLanes<N, true, true>(rule, x, y)
+                                         : PixelOffsetLanes<N, true, false>(rule, x, y));
+    else
+      Store(offsets + i, rule.RowFlipped ? PixelOffsetLanes<N, false, true>(rule, x, y)
+                                         : PixelOffsetLanes<N, false, false>(rule, x, y));
+  }
+  for (; i < count; ++i) offsets[i] = PixelOffset(rule, xs[i], ys[i]);
+}
+
+#define VESK_KERNEL_SET(Suffix, N, VectorOffsets, ...)                                                              \
+  [[maybe_unused]] __VA_ARGS__ int MapRowOffsets##Suffix(const MapColumns& columns, const MapRow& row,              \
+                                                         const PixelRule& rule, int count, std::int32_t* offsets,   \
+                                                         double* xs, double* ys) {                                  \
+    return MapRowOffsetsDispatch<N, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);                     \
+  }                                                                                                                 \
+  __VA_ARGS__ int MapPoints##Suffix(const JobTransform& t, const double* p, const double* q, int count, double* xs, \
+                                    double* ys) {                                                                   \
+    return MapPointsBody<N>(t, p, q, count, xs, ys);                                                                \
+  }                                                                                                                 \
+  __VA_ARGS__ void PixelOffsets##Suffix(const PixelRule& rule, const double* xs, const double* ys, int count,       \
+                                        std::int32_t* offsets) {                                                    \
+    PixelOffsetsBody<N, VectorOffsets>(rule, xs, ys, count, offsets);                                               \
+  }
+
+// Comparisons of wide vectors without AVX2 or with AVX-512 mask registers
+// come out lane by lane from the generic vectors, so the baseline and the
+// AVX-512 set compute pixel offsets per lane (AVX-512 has its own kernel).
+VESK_KERNEL_SET(Sse2, 2, false)
+VESK_KERNEL_SET(Avx2, 4, true, __attribute__((target("avx2"))))
+VESK_KERNEL_SET(Avx512Generic, 8, false, __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))))
+
+// The map and the pixel offsets on eight lanes with AVX-512 mask registers.
+template <bool Guarded, bool RowFlipped>
+__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) inline int MapRowOffsetsAvx512Body(
+    const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count, std::int32_t* offsets, double* xs,
+    double* ys) {
+  const __m512d a1y = _mm512_set1_pd(row.A1y), b1y = _mm512_set1_pd(row.B1y), c1y = _mm512_set1_pd(row.C1y);
+  const __m512d a2 = _mm512_set1_pd(row.A2), b2 = _mm512_set1_pd(row.B2), one = _mm512_set1_pd(1.0);
+  const __m512d offsetX = _mm512_set1_pd(rule.OffsetX), offsetY = _mm512_set1_pd(rule.OffsetY);
+  const __m512d scaleY = _mm512_set1_pd(rule.ScaleY), minusOne = _mm512_set1_pd(-1.0), zero = _mm512_setzero_pd();
+  const __m512d width = _mm512_set1_pd(rule.Width), height = _mm512_set1_pd(rule.Height);
+  const __m512d guardWidth = _mm512_set1_pd(rule.GuardWidth), guardHeight = _mm512_set1_pd(rule.GuardHeight);
+  const __m256i stride = _mm256_set1_epi32(rule.Stride), three = _mm256_set1_epi32(3);
+  const __m256i outside = _mm256_set1_epi32(rule.Outside), skip = _mm256_set1_epi32(kSkip);
+  __m512d faults = _mm512_setzero_pd();
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m512d d = _mm512_add_pd(_mm512_add_pd(_mm512_loadu_pd(columns.C0x + i), c1y), one);
+    const __m512d x = _mm512_div_pd(_mm512_add_pd(_mm512_add_pd(_mm512_loadu_pd(columns.A0x + i), a1y), a2), d);
+    const __m512d y = _mm512_div_pd(_mm512_add_pd(_mm512_add_pd(_mm512_loadu_pd(columns.B0x + i), b1y), b2), d);
+    faults = _mm512_add_pd(faults,
+                           _mm512_add_pd(_mm512_add_pd(_mm512_sub_pd(d, d), _mm512_sub_pd(x, x)), _mm512_sub_pd(y, y)));
+    const __m512d column = _mm512_add_pd(x, offsetX);
+    const __m512d rowPosition = RowFlipped ? _mm512_sub_pd(offsetY, _mm512_mul_pd(y, scaleY)) : y;
+    const __mmask8 inside =
+        _mm512_cmp_pd_mask(column, minusOne, _CMP_GT_OQ) & _mm512_cmp_pd_mask(column, width, _CMP_LT_OQ) &
+        _mm512_cmp_pd_mask(rowPosition, minusOne, _CMP_GT_OQ) & _mm512_cmp_pd_mask(rowPosition, height, _CMP_LT_OQ);
+    const __m256i columnIndex = _mm512_maskz_cvttpd_epi32(inside, column);
+    const __m256i rowIndex = _mm512_maskz_cvttpd_epi32(inside, rowPosition);
+    __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(rowIndex, stride), _mm256_mullo_epi32(columnIndex, three));
+    offset = _mm256_mask_blend_epi32(inside, outside, offset);
     if (Guarded) {
-      const V4l guard = (vx > zero) & (vx < guardWidth) & (vy > zero) & (vy < guardHeight);
-      offset = __builtin_convertvector(guard, V4i) ? offset : skip;
+      const __mmask8 guard = _mm512_cmp_pd_mask(x, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(x, guardWidth, _CMP_LT_OQ) &
+                             _mm512_cmp_pd_mask(y, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(y, guardHeight, _CMP_LT_OQ);
+      offset = _mm256_mask_blend_epi32(guard, skip, offset);
     }
-    Store(offsets + i, offset);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i), offset);
+    if (xs != nullptr) {
+      _mm512_storeu_pd(xs + i, x);
+      _mm512_storeu_pd(ys + i, y);
+    }
   }
+  bool ok = _mm512_cmp_pd_mask(faults, zero, _CMP_NEQ_UQ) == 0;
   for (; i < count; ++i) {
-    if (Guarded && !(x[i] > 0.0 && x[i] < rule.GuardWidth && y[i] > 0.0 && y[i] < rule.GuardHeight)) {
-      offsets[i] = kSkip;
-      continue;
+    double x = 0, y = 0;
+    ok = MapSample(columns.A0x[i], columns.B0x[i], columns.C0x[i], row, x, y) && ok;
+    offsets[i] = PixelOffset(rule, x, y);
+    if (xs != nullptr) {
+      xs[i] = x;
+      ys[i] = y;
     }
-    const double column = x[i] + rule.OffsetX;
-    const double row = RowFlipped ? rule.OffsetY - y[i] * rule.ScaleY : y[i];
-    if (column > -1.0 && column < rule.Width && row > -1.0 && row < rule.Height)
-      offsets[i] = static_cast<std::int32_t>(row) * rule.Stride + static_cast<std::int32_t>(column) * 3;
-    else
-      offsets[i] = rule.Outside;
   }
-}
-
-VESK_INLINE void PixelOffsetsDispatch(const PixelRule& rule, const double* x, const double* y, int count,
-                                      std::int32_t* offsets) {
-  if (rule.Guarded) {
-    if (rule.RowFlipped)
-      PixelOffsetsBody<true, true>(rule, x, y, count, offsets);
-    else
-      PixelOffsetsBody<true, false>(rule, x, y, count, offsets);
-  } else {
-    if (rule.RowFlipped)
-      PixelOffsetsBody<false, true>(rule, x, y, count, offsets);
-    else
-      PixelOffsetsBody<false, false>(rule, x, y, count, offsets);
+  if (ok) return -1;
+  for (int k = 0; k < count; ++k) {
+    double x = 0, y = 0;
+    if (!MapSample(columns.A0x[k], columns.B0x[k], columns.C0x[k], row, x, y)) return k;
   }
+  return -1;
 }
 
-int MapRowSeparableSse2(const MapColumns& columns, const MapRow& row, int count, double* x, double* y) {
-  return MapRowSeparableBody(columns, row, count, x, y);
-}
-int MapPointsSse2(const JobTransform& t, const double* p, const double* q, int count, double* x, double* y) {
-  return MapPointsBody(t, p, q, count, x, y);
-}
-void PixelOffsetsSse2(const PixelRule& rule, const double* x, const double* y, int count, std::int32_t* offsets) {
-  PixelOffsetsDispatch(rule, x, y, count, offsets);
-}
-
-__attribute__((target("avx2"))) int MapRowSeparableAvx2(const MapColumns& columns, const MapRow& row, int count,
-                                                        double* x, double* y) {
-  return MapRowSeparableBody(columns, row, count, x, y);
-}
-__attribute__((target("avx2"))) int MapPointsAvx2(const JobTransform& t, const double* p, const double* q, int count,
-                                                  double* x, double* y) {
-  return MapPointsBody(t, p, q, count, x, y);
-}
-__attribute__((target("avx2"))) void PixelOffsetsAvx2(const PixelRule& rule, const double* x, const double* y,
-                                                      int count, std::int32_t* offsets) {
-  PixelOffsetsDispatch(rule, x, y, count, offsets);
+__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) int MapRowOffsetsAvx512(const MapColumns& columns,
+                                                                                      const MapRow& row,
+                                                                                      const PixelRule& rule, int count,
+                                                                                      std::int32_t* offsets, double* xs,
+                                                                                      double* ys) {
+  if (rule.Guarded)
+    return rule.RowFlipped ? MapRowOffsetsAvx512Body<true, true>(columns, row, rule, count, offsets, xs, ys)
+                           : MapRowOffsetsAvx512Body<true, false>(columns, row, rule, count, offsets, xs, ys);
+  return rule.RowFlipped ? MapRowOffsetsAvx512Body<false, true>(columns, row, rule, count, offsets, xs, ys)
+                         : MapRowOffsetsAvx512Body<false, false>(columns, row, rule, count, offsets, xs, ys);
 }
 
 }  // namespace
 
-const Kernels& BaselineKernels() {
-  static const Kernels kernels{MapRowSeparableSse2, MapPointsSse2, PixelOffsetsSse2};
-  return kernels;
+const Kernels* KernelsFor(InstructionSet set) {
+  static const Kernels baseline{MapRowOffsetsSse2, MapPointsSse2, PixelOffsetsSse2};
+  static const Kernels avx2{MapRowOffsetsAvx2, MapPointsAvx2, PixelOffsetsAvx2};
+  static const Kernels avx512{MapRowOffsetsAvx512, MapPointsAvx512Generic, PixelOffsetsAvx512Generic};
+  switch (set) {
+    case InstructionSet::Baseline:
+      return &baseline;
+    case InstructionSet::Avx2:
+      return __builtin_cpu_supports("avx2") ? &avx2 : nullptr;
+    case InstructionSet::Avx512:
+      return (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+              __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw"))
+                 ? &avx512
+                 : nullptr;
+  }
+  return nullptr;
 }
 
 const Kernels& FastestKernels() {
-  static const Kernels avx2{MapRowSeparableAvx2, MapPointsAvx2, PixelOffsetsAvx2};
-  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-  return hasAvx2 ? avx2 : BaselineKernels();
+  for (const InstructionSet set : {InstructionSet::Avx512, InstructionSet::Avx2})
+    if (const Kernels* kernels = KernelsFor(set)) return *kernels;
+  return *KernelsFor(InstructionSet::Baseline);
 }
 
 }  // namespace vesk::render_detail

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "render/RenderEngine.h"
 #include "render/RenderRequest.h"
 
 namespace vesk::render_detail {
@@ -45,19 +46,22 @@ struct PixelRule {
 };
 
 struct Kernels {
-  // X, Y for `count` samples of one walk row; the index of the first sample
-  // whose evaluation faults (zero or non-finite denominator, non-finite
-  // result), or -1.
-  int (*MapRowSeparable)(const MapColumns& columns, const MapRow& row, int count, double* x, double* y);
+  // For `count` samples of one walk row: the pixel offsets of the map
+  // results under `rule`, and, where x and y are not null, the results
+  // themselves. Returns the index of the first sample whose evaluation
+  // faults (zero or non-finite denominator, non-finite result), or -1.
+  int (*MapRowOffsets)(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                       std::int32_t* offsets, double* x, double* y);
   // X, Y = t(p, q) for `count` points; fault index as above.
   int (*MapPoints)(const JobTransform& t, const double* p, const double* q, int count, double* x, double* y);
   // Byte offsets of the addressed pixels, or rule.Outside / kSkip.
   void (*PixelOffsets)(const PixelRule& rule, const double* x, const double* y, int count, std::int32_t* offsets);
 };
 
-// AVX2 when the processor has it, otherwise the SSE2 baseline; both give the
-// same bits.
+// The kernels built for `set`, or null when the processor lacks it. All
+// give the same bits.
+const Kernels* KernelsFor(InstructionSet set);
+// AVX-512 or AVX2 when the processor has them, otherwise the SSE2 baseline.
 const Kernels& FastestKernels();
-const Kernels& BaselineKernels();
 
 }  // namespace vesk::render_detail

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
+
+#include "render/LargeBuffer.h"
 
 namespace vesk {
 
@@ -24,6 +26,11 @@ class RgbImage {
   RgbImage() = default;
   // A new picture filled with `fill`; sizes must not be negative.
   RgbImage(int width, int height, Rgb fill = kWhite);
+  RgbImage(const RgbImage& other);
+  RgbImage& operator=(const RgbImage& other);
+  RgbImage(RgbImage&& other) noexcept;
+  RgbImage& operator=(RgbImage&& other) noexcept;
+  ~RgbImage() = default;
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -31,10 +38,11 @@ class RgbImage {
   // Bytes from one row to the next.
   std::ptrdiff_t Stride() const { return static_cast<std::ptrdiff_t>(width_) * 3; }
 
-  std::uint8_t* Data() { return bytes_.data(); }
-  const std::uint8_t* Data() const { return bytes_.data(); }
-  std::uint8_t* Row(int y) { return bytes_.data() + y * Stride(); }
-  const std::uint8_t* Row(int y) const { return bytes_.data() + y * Stride(); }
+  std::size_t ByteCount() const { return static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(height_); }
+  std::uint8_t* Data() { return bytes_.get(); }
+  const std::uint8_t* Data() const { return bytes_.get(); }
+  std::uint8_t* Row(int y) { return bytes_.get() + y * Stride(); }
+  const std::uint8_t* Row(int y) const { return bytes_.get() + y * Stride(); }
 
   // Pixel access for callers that work pixel by pixel; positions must lie inside.
   Rgb Pixel(int x, int y) const {
@@ -48,12 +56,12 @@ class RgbImage {
     p[2] = colour.B;
   }
 
-  friend bool operator==(const RgbImage&, const RgbImage&) = default;
+  friend bool operator==(const RgbImage& a, const RgbImage& b);
 
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<std::uint8_t> bytes_;
+  LargeBuffer bytes_;
 };
 
 // Grey level of a colour: the channel sum divided by three, rounded down.

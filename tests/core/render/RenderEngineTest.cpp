@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -99,9 +100,15 @@ void ExpectSameOutcome(const RenderOutcome& expected, const RenderOutcome& actua
 struct EngineVariant {
   int Threads;
   int Strip;
-  bool Baseline;
+  std::optional<InstructionSet> Instructions;
 };
-const std::vector<EngineVariant> kVariants = {{1, 0, false}, {3, 1, false}, {2, 3, true}, {2, 0, true}};
+// Every instruction set the processor has (others fall back to the baseline),
+// one and several threads, strips of one column up to the default width.
+const std::vector<EngineVariant> kVariants = {{1, 0, std::nullopt},
+                                              {3, 1, InstructionSet::Avx2},
+                                              {2, 3, InstructionSet::Baseline},
+                                              {2, 0, InstructionSet::Avx512},
+                                              {1, 5, InstructionSet::Baseline}};
 
 void CompareWithPlainWalk(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2,
                           const std::string& what) {
@@ -109,10 +116,11 @@ void CompareWithPlainWalk(const RenderRequest& request, const RgbImage& photo1, 
   const RenderOutcome expected = test::PlainColumnWalk(request, photo1, photo2).Run(expectedLog);
   for (const EngineVariant& variant : kVariants) {
     test::ProgressLog log;
-    const RenderOutcome actual =
-        RenderBuild(request, photo1, photo2, log, RenderOptions{variant.Threads, {}, variant.Baseline, variant.Strip});
+    const RenderOutcome actual = RenderBuild(request, photo1, photo2, log,
+                                             RenderOptions{variant.Threads, {}, variant.Instructions, variant.Strip});
     const std::string label = what + " threads " + std::to_string(variant.Threads) + " strip " +
-                              std::to_string(variant.Strip) + (variant.Baseline ? " sse2" : "");
+                              std::to_string(variant.Strip) + " instructions " +
+                              std::to_string(variant.Instructions ? static_cast<int>(*variant.Instructions) : -1);
     ExpectSameOutcome(expected, actual, label);
     ASSERT_EQ(expectedLog.Events, log.Events) << label;
   }
@@ -188,7 +196,7 @@ TEST(RenderEngineTest, CancellationStopsAtTheStartOfAColumnWithoutResult) {
       test::ProgressLog expectedLog(question);
       const RenderOutcome expected = test::PlainColumnWalk(request, photo1, photo2).Run(expectedLog);
       test::ProgressLog log(question);
-      const RenderOutcome actual = RenderBuild(request, photo1, photo2, log, RenderOptions{2, {}, false, 8});
+      const RenderOutcome actual = RenderBuild(request, photo1, photo2, log, RenderOptions{2, {}, std::nullopt, 8});
       EXPECT_EQ(actual.Status, RenderStatus::Cancelled);
       EXPECT_TRUE(actual.Result.Empty());
       EXPECT_EQ(expectedLog.Events, log.Events) << "mode " << mode << " question " << question;
@@ -203,7 +211,8 @@ TEST(RenderEngineTest, ProgressRunsInWholePercentToOneHundredWithElapsedText) {
   request.Mode = 7;
   request.Transform1 = kIdentity;
   test::ProgressLog log;
-  const RenderOutcome outcome = RenderBuild(request, photo, photo, log, RenderOptions{1, TimeOfDay{10, 0, 0}});
+  const RenderOutcome outcome =
+      RenderBuild(request, photo, photo, log, RenderOptions{1, TimeOfDay{10, 0, 0}, std::nullopt, 0});
   ASSERT_EQ(outcome.Status, RenderStatus::Completed);
   const std::vector<std::string> expected = {"?", "P33", "?", "P66", "?", "P100", "P100"};
   EXPECT_EQ(log.Events, expected);
