@@ -6,6 +6,7 @@ namespace vesk::cli {
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
       CheckCommand(),
+      RenderCommand(),
   };
   return commands;
 }

@@ -5,5 +5,6 @@
 namespace vesk::cli {
 
 Command CheckCommand();
+Command RenderCommand();
 
 }  // namespace vesk::cli

@@ -16,6 +16,11 @@ inline constexpr const char* kAreaStepTooFine = "Шаг области пост�
 inline constexpr const char* kPhotographEmpty = "Снимок не содержит изображения!";
 inline constexpr const char* kPhotographTooLarge = "Снимок слишком велик!";
 inline constexpr const char* kResultTooLarge = "Изображение слишком велико: недостаточно памяти для построения!";
+inline constexpr const char* kRenderArithmeticFault =
+    "Построение прервано: преобразование не определено (деление на ноль или переполнение)!";
+inline constexpr const char* kResultEmpty = "Изображение не построено: результат пуст!";
+inline constexpr const char* kPhotographUnreadable = "Файл не удаётся прочитать как изображение!";
+inline constexpr const char* kResultNotWritten = "Не удаётся записать изображение!";
 inline constexpr const char* kOriginUnknown = "Неизвестный способ построения преобразований!";
 
 // Title of the viewer that shows the result of `mode`.
