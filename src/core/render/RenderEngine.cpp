@@ -70,10 +70,21 @@ struct Walk {
   std::vector<double> Y;
   std::vector<int> ResultColumn;
   std::vector<int> ResultRow;
+  // Per walk column c: the last column up to which the result columns
+  // follow each other one by one from c's.
+  std::vector<int> ConsecutiveUntil;
   double ProgressStep = 0;
-  bool IdentityColumns = true;
   int Columns() const { return static_cast<int>(X.size()); }
   int Rows() const { return static_cast<int>(Y.size()); }
+
+  void FindConsecutiveColumns() {
+    ConsecutiveUntil.assign(ResultColumn.size(), 0);
+    for (std::size_t c = ResultColumn.size(); c-- > 0;) {
+      const bool joins =
+          c + 1 < ResultColumn.size() && ResultColumn[c] >= 0 && ResultColumn[c + 1] == ResultColumn[c] + 1;
+      ConsecutiveUntil[c] = joins ? ConsecutiveUntil[c + 1] : static_cast<int>(c);
+    }
+  }
 };
 
 Walk MakeImageWalk(const RenderRequest& request, const RgbImage& walked, const ImagePlane& plane) {
@@ -94,6 +105,7 @@ Walk MakeImageWalk(const RenderRequest& request, const RgbImage& walked, const I
     walk.ResultRow[static_cast<std::size_t>(j)] = j;
   }
   walk.ProgressStep = 100.0 / walked.Width();
+  walk.FindConsecutiveColumns();
   return walk;
 }
 
@@ -110,7 +122,7 @@ Walk MakeAreaWalk(const RenderRequest& request, PictureSize result) {
   for (const double ys : walk.Y)
     walk.ResultRow.push_back(AreaIndex((height - (ys - area.YMin)) / area.Step, result.Height, rounded));
   walk.ProgressStep = 100.0 / (std::fabs(area.XMax - area.XMin) / area.Step);
-  walk.IdentityColumns = false;
+  walk.FindConsecutiveColumns();
   return walk;
 }
 
@@ -223,7 +235,11 @@ class Renderer {
       writers_ = AllocateLargeBuffer(pixels * sizeof(std::int32_t));
       if (pixels > 0) std::memset(writers_.get(), 0xFF, pixels * sizeof(std::int32_t));
     }
-    SetStripColumns(256);
+    // Strips of some million samples: whole rows of photographs stream
+    // through the cache, and a stop request is still seen within
+    // milliseconds.
+    const int columns = std::max(1, walk_.Columns());
+    SetStripColumns(std::clamp(8000000 / std::max(1, walk_.Rows()), std::min(64, columns), columns));
   }
 
   const Walk& WalkGrid() const { return walk_; }
@@ -306,7 +322,9 @@ class Renderer {
       rule1_.Outside = kSkip;
       rule1_.Width = result_.Width();
       rule1_.Height = result_.Height();
-      rule1_.Stride = result_.Width() * 3;
+      // Pixel indices rather than byte offsets: they also index the writers.
+      rule1_.Stride = result_.Width();
+      rule1_.PixelBytes = 1;
     }
   }
 
@@ -396,9 +414,15 @@ class Renderer {
   void ForEachSample(int resultRow, int ja, int jb, int c0, int c1, WriteSample&& write) {
     std::uint8_t* row = result_.Row(resultRow);
     const int count = c1 - c0;
-    if (walk_.IdentityColumns && jb - ja == 1) {
-      for (int i = 0; i < count; ++i) write(row + 3 * static_cast<std::ptrdiff_t>(c0 + i), c0 + i, ja, i);
-      return;
+    if (jb - ja == 1) {
+      // Walk columns that fill consecutive result columns (always on image
+      // grids, and on build areas whose positions do not truncate alike).
+      const int first = walk_.ResultColumn[static_cast<std::size_t>(c0)];
+      if (first >= 0 && walk_.ConsecutiveUntil[static_cast<std::size_t>(c0)] >= c1 - 1) {
+        std::uint8_t* to = row + 3 * static_cast<std::ptrdiff_t>(first);
+        for (int i = 0; i < count; ++i, to += 3) write(to, c0 + i, ja, i);
+        return;
+      }
     }
     for (int i = 0; i < count; ++i) {
       const int column = walk_.ResultColumn[static_cast<std::size_t>(c0 + i)];
@@ -454,25 +478,33 @@ class Renderer {
   // Forward modes: the samples of walk row j go to wherever the map sends
   // them. Where samples meet, the one later in the column walk wins.
   void ScatterRow(const Scratch& s, int j, int c0, int c1) {
+    if (mode_ == 6)
+      ScatterRowAs<true>(s, j, c0, c1);
+    else
+      ScatterRowAs<false>(s, j, c0, c1);
+  }
+
+  template <bool Anaglyph>
+  void ScatterRowAs(const Scratch& s, int j, int c0, int c1) {
     const int count = c1 - c0;
     const int rows = walk_.Rows();
     const std::int32_t* targets = s.Offsets1.data();
     const std::int32_t* reads = s.Offsets2.data();
     std::int32_t* writers = reinterpret_cast<std::int32_t*>(writers_.get());
     std::uint8_t* result = result_.Data();
+    const std::uint8_t* second = photo2_.Data();
     const RgbImage& walked = walked_ == 1 ? photo1_ : photo2_;
     const std::uint8_t* source = walked.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0);
-    for (int i = 0; i < count; ++i) {
+    std::int32_t writer = c0 * rows + j;  // place of sample (c0 + i, j) in the column walk
+    for (int i = 0; i < count; ++i, source += 3, writer += rows) {
       const std::int32_t target = targets[i];
-      if (target < 0) continue;
-      const std::int32_t writer = (c0 + i) * rows + j;
-      std::int32_t& previous = writers[target / 3];
-      if (writer < previous) continue;
-      previous = writer;
-      if (mode_ == 6)
-        SetPixel(result + target, GreyOrWhite(photo2_.Data(), reads[i]), Grey(source + 3 * i), 0);
+      if (target < 0 || writer < writers[target]) continue;
+      writers[target] = writer;
+      std::uint8_t* to = result + 3 * static_cast<std::ptrdiff_t>(target);
+      if (Anaglyph)
+        SetPixel(to, GreyOrWhite(second, reads[i]), Grey(source), 0);
       else
-        CopyPixel(result + target, source + 3 * i);
+        CopyPixel(to, source);
     }
   }
 

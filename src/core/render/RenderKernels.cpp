@@ -81,7 +81,7 @@ VESK_INLINE std::int32_t PixelOffset(const PixelRule& rule, double x, double y) 
   // trunc(v) lies in 0..n-1 exactly when -1 < v < n; this also keeps values
   // beyond the 32-bit range (and NaN) out of the conversion.
   if (column > -1.0 && column < rule.Width && row > -1.0 && row < rule.Height)
-    return static_cast<std::int32_t>(row) * rule.Stride + static_cast<std::int32_t>(column) * 3;
+    return static_cast<std::int32_t>(row) * rule.Stride + static_cast<std::int32_t>(column) * rule.PixelBytes;
   return rule.Outside;
 }
 
@@ -98,8 +98,9 @@ VESK_INLINE typename Lanes<N>::I PixelOffsetLanes(const PixelRule& rule, typenam
       (column > minusOne) & (column < Splat<N, D>(rule.Width)) & (row > minusOne) & (row < Splat<N, D>(rule.Height));
   const I columnIndex = __builtin_convertvector(inside ? column : zero, I);
   const I rowIndex = __builtin_convertvector(inside ? row : zero, I);
-  I offset = __builtin_convertvector(inside, I) ? rowIndex * Splat<N, I>(rule.Stride) + columnIndex * 3
-                                                : Splat<N, I>(rule.Outside);
+  I offset = __builtin_convertvector(inside, I)
+                 ? rowIndex * Splat<N, I>(rule.Stride) + columnIndex * Splat<N, I>(rule.PixelBytes)
+                 : Splat<N, I>(rule.Outside);
   if (Guarded) {
     const auto guard =
         (x > zero) & (x < Splat<N, D>(rule.GuardWidth)) & (y > zero) & (y < Splat<N, D>(rule.GuardHeight));
@@ -221,8 +222,8 @@ VESK_INLINE void PixelOffsetsBody(const PixelRule& rule, const double* xs, const
                                     double* ys) {                                                                   \
     return MapPointsBody<N>(t, p, q, count, xs, ys);                                                                \
   }                                                                                                                 \
-  __VA_ARGS__ void PixelOffsets##Suffix(const PixelRule& rule, const double* xs, const double* ys, int count,       \
-                                        std::int32_t* offsets) {                                                    \
+  [[maybe_unused]] __VA_ARGS__ void PixelOffsets##Suffix(const PixelRule& rule, const double* xs, const double* ys, \
+                                                         int count, std::int32_t* offsets) {                        \
     PixelOffsetsBody<N, VectorOffsets>(rule, xs, ys, count, offsets);                                               \
   }
 
@@ -233,19 +234,57 @@ VESK_KERNEL_SET(Sse2, 2, false)
 VESK_KERNEL_SET(Avx2, 4, true, __attribute__((target("avx2"))))
 VESK_KERNEL_SET(Avx512Generic, 8, false, __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))))
 
-// The map and the pixel offsets on eight lanes with AVX-512 mask registers.
+#define VESK_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw")))
+
+// A pixel rule on eight lanes with AVX-512 mask registers.
+struct RuleLanes512 {
+  __m512d OffsetX, OffsetY, ScaleY, MinusOne, Zero, Width, Height, GuardWidth, GuardHeight;
+  __m256i Stride, PixelBytes, Outside, Skip;
+};
+
+VESK_AVX512 VESK_INLINE RuleLanes512 SplatRule512(const PixelRule& rule) {
+  return RuleLanes512{_mm512_set1_pd(rule.OffsetX),
+                      _mm512_set1_pd(rule.OffsetY),
+                      _mm512_set1_pd(rule.ScaleY),
+                      _mm512_set1_pd(-1.0),
+                      _mm512_setzero_pd(),
+                      _mm512_set1_pd(rule.Width),
+                      _mm512_set1_pd(rule.Height),
+                      _mm512_set1_pd(rule.GuardWidth),
+                      _mm512_set1_pd(rule.GuardHeight),
+                      _mm256_set1_epi32(rule.Stride),
+                      _mm256_set1_epi32(rule.PixelBytes),
+                      _mm256_set1_epi32(rule.Outside),
+                      _mm256_set1_epi32(kSkip)};
+}
+
 template <bool Guarded, bool RowFlipped>
-__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) inline int MapRowOffsetsAvx512Body(
-    const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count, std::int32_t* offsets, double* xs,
-    double* ys) {
+VESK_AVX512 VESK_INLINE __m256i Offsets512(const RuleLanes512& r, __m512d x, __m512d y) {
+  const __m512d column = _mm512_add_pd(x, r.OffsetX);
+  const __m512d row = RowFlipped ? _mm512_sub_pd(r.OffsetY, _mm512_mul_pd(y, r.ScaleY)) : y;
+  // trunc(v) lies in 0..n-1 exactly when -1 < v < n.
+  const __mmask8 inside =
+      _mm512_cmp_pd_mask(column, r.MinusOne, _CMP_GT_OQ) & _mm512_cmp_pd_mask(column, r.Width, _CMP_LT_OQ) &
+      _mm512_cmp_pd_mask(row, r.MinusOne, _CMP_GT_OQ) & _mm512_cmp_pd_mask(row, r.Height, _CMP_LT_OQ);
+  const __m256i columnIndex = _mm512_maskz_cvttpd_epi32(inside, column);
+  const __m256i rowIndex = _mm512_maskz_cvttpd_epi32(inside, row);
+  __m256i offset =
+      _mm256_add_epi32(_mm256_mullo_epi32(rowIndex, r.Stride), _mm256_mullo_epi32(columnIndex, r.PixelBytes));
+  offset = _mm256_mask_blend_epi32(inside, r.Outside, offset);
+  if (Guarded) {
+    const __mmask8 guard = _mm512_cmp_pd_mask(x, r.Zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(x, r.GuardWidth, _CMP_LT_OQ) &
+                           _mm512_cmp_pd_mask(y, r.Zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(y, r.GuardHeight, _CMP_LT_OQ);
+    offset = _mm256_mask_blend_epi32(guard, r.Skip, offset);
+  }
+  return offset;
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX512 inline int MapRowOffsetsAvx512Body(const MapColumns& columns, const MapRow& row, const PixelRule& rule,
+                                               int count, std::int32_t* offsets, double* xs, double* ys) {
   const __m512d a1y = _mm512_set1_pd(row.A1y), b1y = _mm512_set1_pd(row.B1y), c1y = _mm512_set1_pd(row.C1y);
   const __m512d a2 = _mm512_set1_pd(row.A2), b2 = _mm512_set1_pd(row.B2), one = _mm512_set1_pd(1.0);
-  const __m512d offsetX = _mm512_set1_pd(rule.OffsetX), offsetY = _mm512_set1_pd(rule.OffsetY);
-  const __m512d scaleY = _mm512_set1_pd(rule.ScaleY), minusOne = _mm512_set1_pd(-1.0), zero = _mm512_setzero_pd();
-  const __m512d width = _mm512_set1_pd(rule.Width), height = _mm512_set1_pd(rule.Height);
-  const __m512d guardWidth = _mm512_set1_pd(rule.GuardWidth), guardHeight = _mm512_set1_pd(rule.GuardHeight);
-  const __m256i stride = _mm256_set1_epi32(rule.Stride), three = _mm256_set1_epi32(3);
-  const __m256i outside = _mm256_set1_epi32(rule.Outside), skip = _mm256_set1_epi32(kSkip);
+  const RuleLanes512 lanes = SplatRule512(rule);
   __m512d faults = _mm512_setzero_pd();
   int i = 0;
   for (; i + 8 <= count; i += 8) {
@@ -254,27 +293,13 @@ __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) inline int MapRowO
     const __m512d y = _mm512_div_pd(_mm512_add_pd(_mm512_add_pd(_mm512_loadu_pd(columns.B0x + i), b1y), b2), d);
     faults = _mm512_add_pd(faults,
                            _mm512_add_pd(_mm512_add_pd(_mm512_sub_pd(d, d), _mm512_sub_pd(x, x)), _mm512_sub_pd(y, y)));
-    const __m512d column = _mm512_add_pd(x, offsetX);
-    const __m512d rowPosition = RowFlipped ? _mm512_sub_pd(offsetY, _mm512_mul_pd(y, scaleY)) : y;
-    const __mmask8 inside =
-        _mm512_cmp_pd_mask(column, minusOne, _CMP_GT_OQ) & _mm512_cmp_pd_mask(column, width, _CMP_LT_OQ) &
-        _mm512_cmp_pd_mask(rowPosition, minusOne, _CMP_GT_OQ) & _mm512_cmp_pd_mask(rowPosition, height, _CMP_LT_OQ);
-    const __m256i columnIndex = _mm512_maskz_cvttpd_epi32(inside, column);
-    const __m256i rowIndex = _mm512_maskz_cvttpd_epi32(inside, rowPosition);
-    __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(rowIndex, stride), _mm256_mullo_epi32(columnIndex, three));
-    offset = _mm256_mask_blend_epi32(inside, outside, offset);
-    if (Guarded) {
-      const __mmask8 guard = _mm512_cmp_pd_mask(x, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(x, guardWidth, _CMP_LT_OQ) &
-                             _mm512_cmp_pd_mask(y, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(y, guardHeight, _CMP_LT_OQ);
-      offset = _mm256_mask_blend_epi32(guard, skip, offset);
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i), offset);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i), Offsets512<Guarded, RowFlipped>(lanes, x, y));
     if (xs != nullptr) {
       _mm512_storeu_pd(xs + i, x);
       _mm512_storeu_pd(ys + i, y);
     }
   }
-  bool ok = _mm512_cmp_pd_mask(faults, zero, _CMP_NEQ_UQ) == 0;
+  bool ok = _mm512_cmp_pd_mask(faults, _mm512_setzero_pd(), _CMP_NEQ_UQ) == 0;
   for (; i < count; ++i) {
     double x = 0, y = 0;
     ok = MapSample(columns.A0x[i], columns.B0x[i], columns.C0x[i], row, x, y) && ok;
@@ -292,11 +317,8 @@ __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) inline int MapRowO
   return -1;
 }
 
-__attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) int MapRowOffsetsAvx512(const MapColumns& columns,
-                                                                                      const MapRow& row,
-                                                                                      const PixelRule& rule, int count,
-                                                                                      std::int32_t* offsets, double* xs,
-                                                                                      double* ys) {
+VESK_AVX512 int MapRowOffsetsAvx512(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                                    std::int32_t* offsets, double* xs, double* ys) {
   if (rule.Guarded)
     return rule.RowFlipped ? MapRowOffsetsAvx512Body<true, true>(columns, row, rule, count, offsets, xs, ys)
                            : MapRowOffsetsAvx512Body<true, false>(columns, row, rule, count, offsets, xs, ys);
@@ -304,12 +326,37 @@ __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))) int MapRowOffsetsA
                          : MapRowOffsetsAvx512Body<false, false>(columns, row, rule, count, offsets, xs, ys);
 }
 
+template <bool Guarded, bool RowFlipped>
+VESK_AVX512 inline void PixelOffsetsAvx512Body(const PixelRule& rule, const double* xs, const double* ys, int count,
+                                               std::int32_t* offsets) {
+  const RuleLanes512 lanes = SplatRule512(rule);
+  int i = 0;
+  for (; i + 8 <= count; i += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i),
+                        Offsets512<Guarded, RowFlipped>(lanes, _mm512_loadu_pd(xs + i), _mm512_loadu_pd(ys + i)));
+  for (; i < count; ++i) offsets[i] = PixelOffset(rule, xs[i], ys[i]);
+}
+
+VESK_AVX512 void PixelOffsetsAvx512(const PixelRule& rule, const double* xs, const double* ys, int count,
+                                    std::int32_t* offsets) {
+  if (rule.Guarded) {
+    if (rule.RowFlipped)
+      PixelOffsetsAvx512Body<true, true>(rule, xs, ys, count, offsets);
+    else
+      PixelOffsetsAvx512Body<true, false>(rule, xs, ys, count, offsets);
+  } else if (rule.RowFlipped) {
+    PixelOffsetsAvx512Body<false, true>(rule, xs, ys, count, offsets);
+  } else {
+    PixelOffsetsAvx512Body<false, false>(rule, xs, ys, count, offsets);
+  }
+}
+
 }  // namespace
 
 const Kernels* KernelsFor(InstructionSet set) {
   static const Kernels baseline{MapRowOffsetsSse2, MapPointsSse2, PixelOffsetsSse2};
   static const Kernels avx2{MapRowOffsetsAvx2, MapPointsAvx2, PixelOffsetsAvx2};
-  static const Kernels avx512{MapRowOffsetsAvx512, MapPointsAvx512Generic, PixelOffsetsAvx512Generic};
+  static const Kernels avx512{MapRowOffsetsAvx512, MapPointsAvx512Generic, PixelOffsetsAvx512};
   switch (set) {
     case InstructionSet::Baseline:
       return &baseline;

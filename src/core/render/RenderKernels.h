@@ -27,7 +27,8 @@ struct MapRow {
   double B2;
 };
 
-// How a map result (X, Y) addresses a pixel of an image: the column is
+// How a map result (X, Y) addresses a pixel of an image, as the offset
+// row * Stride + column * PixelBytes: the column is
 // trunc(X + OffsetX); the row trunc(Y), or trunc(OffsetY - Y * ScaleY) when
 // RowFlipped. A guarded rule first skips every (X, Y) not strictly inside
 // 0 < X < GuardWidth, 0 < Y < GuardHeight.
@@ -41,7 +42,8 @@ struct PixelRule {
   double ScaleY = 1;
   int Width = 0;  // the addressed image
   int Height = 0;
-  std::int32_t Stride = 0;
+  std::int32_t Stride = 0;        // offset from one row to the next
+  std::int32_t PixelBytes = 3;    // offset from one column to the next
   std::int32_t Outside = kSkip;  // what a position outside the image gives
 };
 
