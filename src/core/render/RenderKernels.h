@@ -42,8 +42,8 @@ struct PixelRule {
   double ScaleY = 1;
   int Width = 0;  // the addressed image
   int Height = 0;
-  std::int32_t Stride = 0;        // offset from one row to the next
-  std::int32_t PixelBytes = 3;    // offset from one column to the next
+  std::int32_t Stride = 0;       // offset from one row to the next
+  std::int32_t PixelBytes = 3;   // offset from one column to the next
   std::int32_t Outside = kSkip;  // what a position outside the image gives
 };
 
@@ -58,6 +58,17 @@ struct Kernels {
   int (*MapPoints)(const JobTransform& t, const double* p, const double* q, int count, double* x, double* y);
   // Byte offsets of the addressed pixels, or rule.Outside / kSkip.
   void (*PixelOffsets)(const PixelRule& rule, const double* x, const double* y, int count, std::int32_t* offsets);
+
+  // Optional whole-row transfer into `count` consecutive result pixels at
+  // `to`; returns how many leading pixels it wrote (the caller does the rest
+  // one by one), or is null where the processor lacks the instructions.
+  //
+  // Anaglyph: red from the second photograph, green from the first, blue 0.
+  // Each channel's grey comes either from a photograph pixel at an offset
+  // (255 for kNoColour) or, where its offsets are null, from the pixels of
+  // `row` one after the other. A kSkip in either leaves the pixel as it is.
+  int (*AnaglyphRow)(const std::uint8_t* red, const std::int32_t* redOffsets, const std::uint8_t* green,
+                     const std::int32_t* greenOffsets, int count, std::uint8_t* to);
 };
 
 // The kernels built for `set`, or null when the processor lacks it. All
