@@ -452,9 +452,9 @@ class Renderer {
     }
   }
 
-  // The vector transfer of a whole row of an anaglyph on a photograph's
-  // frame, where the kernels have one (gathering pixels pays where the other
-  // channel streams along a row); returns how many leading samples it wrote.
+  // The vector transfer of a whole row of an anaglyph, where the kernels have
+  // one (gathering pixels pays for the grey levels, not for plain copies);
+  // returns how many leading samples it wrote.
   int TransferRowAtOnce(const Scratch& s, int resultRow, int j, int c0, int c1) {
     std::uint8_t* to = ConsecutiveRow(resultRow, j, j + 1, c0, c1);
     if (to == nullptr || kernels_.AnaglyphRow == nullptr) return 0;
@@ -467,6 +467,8 @@ class Renderer {
       case 3:
         return kernels_.AnaglyphRow(photo2_.Data(), offsets1, photo1_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0),
                                     nullptr, count, to);
+      case 11:
+        return kernels_.AnaglyphRow(photo2_.Data(), s.Offsets2.data(), photo1_.Data(), offsets1, count, to);
       default:
         return 0;
     }
