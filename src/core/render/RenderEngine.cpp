@@ -243,12 +243,11 @@ class Renderer {
     SetUpRules();
     SetUpRowGroups();
     if (forward_) {
-      // Which sample wrote each result pixel, as its place in the column
-      // walk; a later sample overwrites, an earlier one does not, whatever
-      // order the rows are worked in.
+      // Which column wrote each result pixel (see ScatterRow).
       const std::size_t pixels = static_cast<std::size_t>(result_.Width()) * static_cast<std::size_t>(result_.Height());
-      writers_ = AllocateLargeBuffer(pixels * sizeof(std::int32_t));
-      if (pixels > 0) std::memset(writers_.get(), 0xFF, pixels * sizeof(std::int32_t));
+      const std::size_t bytes = pixels * (walk_.Columns() < 0xFFFF ? sizeof(std::uint16_t) : sizeof(std::uint32_t));
+      writers_ = AllocateLargeBuffer(bytes);
+      if (bytes > 0) std::memset(writers_.get(), 0, bytes);
     }
     // Strips of some million samples: whole rows of photographs stream
     // through the cache, and a stop request is still seen within
@@ -535,28 +534,37 @@ class Renderer {
   }
 
   // Forward modes: the samples of walk row j go to wherever the map sends
-  // them. Where samples meet, the one later in the column walk wins.
+  // them; where samples meet, the one later in the column walk wins. Rows
+  // are worked top to bottom, so a sample comes after an earlier writer of
+  // its pixel in the column walk exactly when its column is not smaller:
+  // each result pixel keeps the column that wrote it, plus one (0: none).
   void ScatterRow(const Scratch& s, int j, int c0, int c1) {
-    if (mode_ == 6)
-      ScatterRowAs<true>(s, j, c0, c1);
-    else
-      ScatterRowAs<false>(s, j, c0, c1);
+    const bool narrow = walk_.Columns() < 0xFFFF;
+    if (mode_ == 6) {
+      if (narrow)
+        ScatterRowAs<true, std::uint16_t>(s, j, c0, c1);
+      else
+        ScatterRowAs<true, std::uint32_t>(s, j, c0, c1);
+    } else if (narrow) {
+      ScatterRowAs<false, std::uint16_t>(s, j, c0, c1);
+    } else {
+      ScatterRowAs<false, std::uint32_t>(s, j, c0, c1);
+    }
   }
 
-  template <bool Anaglyph>
+  template <bool Anaglyph, typename Writer>
   void ScatterRowAs(const Scratch& s, int j, int c0, int c1) {
     const int count = c1 - c0;
-    const int rows = walk_.Rows();
     const std::int32_t* targets = s.Offsets1.data();
     const std::int32_t* reads = s.Offsets2.data();
-    std::int32_t* writers = reinterpret_cast<std::int32_t*>(writers_.get());
+    Writer* writers = reinterpret_cast<Writer*>(writers_.get());
     std::uint8_t* result = result_.Data();
     const std::uint8_t* second = photo2_.Data();
     const RgbImage& walked = walked_ == 1 ? photo1_ : photo2_;
     const std::uint8_t* source = walked.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0);
-    std::int32_t writer = c0 * rows + j;  // place of sample (c0 + i, j) in the column walk
     if (Anaglyph) PrefetchReads(second, reads, count);
-    for (int i = 0; i < count; ++i, source += 3, writer += rows) {
+    Writer writer = static_cast<Writer>(c0 + 1);
+    for (int i = 0; i < count; ++i, source += 3, ++writer) {
       const std::int32_t target = targets[i];
       if (target < 0 || writer < writers[target]) continue;
       writers[target] = writer;
