@@ -277,8 +277,10 @@ class Renderer {
   struct Scratch {
     std::vector<double> X, Y, P, Q;
     std::vector<std::int32_t> Offsets1, Offsets2;
+    std::vector<std::uint8_t> Colours;  // anaglyph colours of one row of samples (mode 6)
     void Resize(int columns, int group) {
       const std::size_t n = static_cast<std::size_t>(columns);
+      Colours.assign(3 * n + 64, 0);
       X.assign(n, 0);
       Y.assign(n, 0);
       P.assign(n, 0);
@@ -562,17 +564,22 @@ class Renderer {
     const std::uint8_t* second = photo2_.Data();
     const RgbImage& walked = walked_ == 1 ? photo1_ : photo2_;
     const std::uint8_t* source = walked.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0);
-    if (Anaglyph) PrefetchReads(second, reads, count);
+    std::uint8_t* colours = const_cast<std::uint8_t*>(s.Colours.data());
+    if (Anaglyph) {
+      // The anaglyph colour of every sample first, with vectors where the
+      // kernels have them; the scatter then only copies.
+      PrefetchReads(second, reads, count);
+      int i =
+          kernels_.AnaglyphRow != nullptr ? kernels_.AnaglyphRow(second, reads, source, nullptr, count, colours) : 0;
+      for (; i < count; ++i) SetPixel(colours + 3 * i, GreyOrWhite(second, reads[i]), Grey(source + 3 * i), 0);
+      source = colours;
+    }
     Writer writer = static_cast<Writer>(c0 + 1);
     for (int i = 0; i < count; ++i, source += 3, ++writer) {
       const std::int32_t target = targets[i];
       if (target < 0 || writer < writers[target]) continue;
       writers[target] = writer;
-      std::uint8_t* to = result + 3 * static_cast<std::ptrdiff_t>(target);
-      if (Anaglyph)
-        SetPixel(to, GreyOrWhite(second, reads[i]), Grey(source), 0);
-      else
-        CopyPixel(to, source);
+      CopyPixel(result + 3 * static_cast<std::ptrdiff_t>(target), source);
     }
   }
 
