@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
 
 #include "render/RenderEngine.h"
 #include "render/RenderRequest.h"
@@ -52,7 +51,6 @@ void BM_Render(benchmark::State& state) {
   ProgressReporter quiet;
   RenderOptions options;
   options.Threads = threads;
-  if (const char* strip = std::getenv("VESK_STRIP")) options.ColumnsPerStrip = std::atoi(strip);
   double seconds = 0;
   long long pixels = 0;
   for (auto _ : state) {

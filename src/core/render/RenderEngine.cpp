@@ -540,7 +540,7 @@ class Renderer {
   // are worked top to bottom, so a sample comes after an earlier writer of
   // its pixel in the column walk exactly when its column is not smaller:
   // each result pixel keeps the column that wrote it, plus one (0: none).
-  void ScatterRow(const Scratch& s, int j, int c0, int c1) {
+  void ScatterRow(Scratch& s, int j, int c0, int c1) {
     const bool narrow = walk_.Columns() < 0xFFFF;
     if (mode_ == 6) {
       if (narrow)
@@ -555,7 +555,7 @@ class Renderer {
   }
 
   template <bool Anaglyph, typename Writer>
-  void ScatterRowAs(const Scratch& s, int j, int c0, int c1) {
+  void ScatterRowAs(Scratch& s, int j, int c0, int c1) {
     const int count = c1 - c0;
     const std::int32_t* targets = s.Offsets1.data();
     const std::int32_t* reads = s.Offsets2.data();
@@ -564,7 +564,7 @@ class Renderer {
     const std::uint8_t* second = photo2_.Data();
     const RgbImage& walked = walked_ == 1 ? photo1_ : photo2_;
     const std::uint8_t* source = walked.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0);
-    std::uint8_t* colours = const_cast<std::uint8_t*>(s.Colours.data());
+    std::uint8_t* colours = s.Colours.data();
     if (Anaglyph) {
       // The anaglyph colour of every sample first, with vectors where the
       // kernels have them; the scatter then only copies.
@@ -652,8 +652,16 @@ RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, 
   }
   try {
     const PictureSize size = ResultSize(request, SizeOf(photo1), SizeOf(photo2));
-    outcome.Result = RgbImage(size.Width, size.Height, kWhite);
+    outcome.Result = RgbImage::Unfilled(size.Width, size.Height);
     WorkerTeam team(options.Threads > 0 ? options.Threads : AvailableCores());
+    // The result starts white; the team shares the filling.
+    team.Run([&](int member) {
+      const int rows = outcome.Result.Height();
+      const int from = static_cast<int>(static_cast<long long>(rows) * member / team.Size());
+      const int to = static_cast<int>(static_cast<long long>(rows) * (member + 1) / team.Size());
+      if (to > from)
+        std::memset(outcome.Result.Row(from), 255, static_cast<std::size_t>(outcome.Result.Stride()) * (to - from));
+    });
     const Kernels* kernels = options.Instructions ? render_detail::KernelsFor(*options.Instructions) : nullptr;
     if (kernels == nullptr)
       kernels =

@@ -23,6 +23,15 @@ RgbImage::RgbImage(int width, int height, Rgb fill) : width_(width), height_(hei
   }
 }
 
+RgbImage RgbImage::Unfilled(int width, int height) {
+  if (width < 0 || height < 0) throw VeskError("RgbImage: negative size");
+  RgbImage image;
+  image.width_ = width;
+  image.height_ = height;
+  image.bytes_ = AllocateLargeBuffer(image.ByteCount());
+  return image;
+}
+
 RgbImage::RgbImage(const RgbImage& other) : width_(other.width_), height_(other.height_) {
   bytes_ = AllocateLargeBuffer(ByteCount());
   if (ByteCount() > 0) std::memcpy(bytes_.get(), other.bytes_.get(), ByteCount());

@@ -26,6 +26,8 @@ class RgbImage {
   RgbImage() = default;
   // A new picture filled with `fill`; sizes must not be negative.
   RgbImage(int width, int height, Rgb fill = kWhite);
+  // A new picture whose pixels are still to be written.
+  static RgbImage Unfilled(int width, int height);
   RgbImage(const RgbImage& other);
   RgbImage& operator=(const RgbImage& other);
   RgbImage(RgbImage&& other) noexcept;
