@@ -20,6 +20,21 @@ JobTransform JobTransformFromList(const VT_Points& coefficients) {
   return JobTransformFromStored(stored);
 }
 
+RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, int mode, const BuildArea& area,
+                                const ImagePlane& plane1, const ImagePlane& plane2, Origin origin) {
+  RenderRequest request;
+  request.Mode = mode;
+  request.From = origin;
+  request.Transform1 = JobTransformFromList(list1);
+  if (mode == static_cast<int>(BuildMode::AnaglyphOnScene) ||
+      mode == static_cast<int>(BuildMode::AnaglyphOnSceneInterpolated))
+    request.Transform2 = JobTransformFromList(list2);
+  request.Area = area;
+  request.Plane1 = plane1;
+  request.Plane2 = plane2;
+  return request;
+}
+
 namespace {
 
 // Photographs are addressed with 32-bit byte offsets.

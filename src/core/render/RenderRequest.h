@@ -56,6 +56,15 @@ struct RenderRequest {
   BuildArea Area;  // used by modes 9, 10 and 11 only
 };
 
+// The request of a rendering job made the way the workspaces make one: the
+// two coefficient lists in stored order (the second is read only by modes 6
+// and 11, and may be empty otherwise), the build mode, the build area, the
+// image planes of both photographs (reference-point jobs pass the default
+// 0, 0, 1) and the origin. A list with fewer than eight points raises the
+// list's "Index out of bounds ListOfT::Get".
+RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, int mode, const BuildArea& area,
+                                const ImagePlane& plane1, const ImagePlane& plane2, Origin origin);
+
 struct PictureSize {
   int Width = 0;
   int Height = 0;

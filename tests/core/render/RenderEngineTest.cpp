@@ -420,6 +420,21 @@ TEST(RenderEngineTest, CoefficientsAreReorderedFromTheStoredOrder) {
   EXPECT_THROW(JobTransformFromList(list), VeskError);
   list.Add(new VT_Point(7, 0));
   EXPECT_EQ(JobTransformFromList(list).T, (std::array<double, 8>{0, 1, 2, 5, 6, 7, 3, 4}));
+
+  // Only the scene anaglyphs read the second list; the others ignore it even
+  // when it is empty.
+  const VT_Points empty(kOwnsItems);
+  for (int mode = 0; mode <= 11; ++mode) {
+    if (mode == 6 || mode == 11) {
+      EXPECT_THROW(MakeRenderRequest(list, empty, mode, {}, {}, {}, Origin::FromReferencePoints), VeskError);
+      EXPECT_EQ(MakeRenderRequest(list, list, mode, {}, {}, {}, Origin::FromReferencePoints).Transform2.T,
+                JobTransformFromList(list).T);
+    } else {
+      EXPECT_EQ(MakeRenderRequest(list, empty, mode, {}, {}, {}, Origin::FromReferencePoints).Transform1.T,
+                JobTransformFromList(list).T);
+    }
+  }
+  EXPECT_THROW(MakeRenderRequest(empty, list, 7, {}, {}, {}, Origin::FromReferencePoints), VeskError);
 }
 
 }  // namespace
