@@ -8,6 +8,7 @@
 
 #include "ImageFiles.h"
 #include "cli/CliTestSupport.h"
+#include "commands/RenderInputs.h"
 #include "render/RenderEngine.h"
 #include "render/RenderMessages.h"
 #include "support/TempDir.h"
@@ -165,6 +166,40 @@ TEST(RenderCommandTest, ProgressBarOnATerminal) {
   EXPECT_EQ(status, 0);
   EXPECT_NE(err.str().find("] 100%"), std::string::npos) << err.str();
   EXPECT_EQ(err.str().back(), '\n');
+}
+
+TEST(RenderCommandTest, BuildMenuNamesGiveTheWorkspacesModes) {
+  struct Case {
+    const char* Build;
+    int Without;
+    int With;
+  };
+  const std::vector<Case> menu = {{"second-to-first", 0, 8}, {"first-to-second", 1, 7}, {"first-to-plan", 4, 9},
+                                  {"second-to-plan", 5, 10}, {"anaglyph-second", 2, 2}, {"anaglyph-first", 3, 3},
+                                  {"anaglyph-scene", 6, 11}};
+  for (const Case& c : menu) {
+    EXPECT_EQ(cli::BuildModeFor(c.Build, false), c.Without) << c.Build;
+    EXPECT_EQ(cli::BuildModeFor(c.Build, true), c.With) << c.Build;
+  }
+  EXPECT_FALSE(cli::BuildModeFor("anaglyph-plan", true).has_value());
+
+  // The project form's defaults are the dialogs': with interpolation, area
+  // -100 600 -100 500, step 1.
+  cli::Arguments args({"--by", "points", "--build", "anaglyph-scene"});
+  const cli::ProjectBuildOptions options = cli::ReadProjectBuildOptions(args, "p.prt");
+  EXPECT_EQ(options.Mode, 11);
+  EXPECT_EQ(options.Area.XMin, -100);
+  EXPECT_EQ(options.Area.XMax, 600);
+  EXPECT_EQ(options.Area.YMin, -100);
+  EXPECT_EQ(options.Area.YMax, 500);
+  EXPECT_EQ(options.Area.Step, 1);
+  EXPECT_FALSE(options.AutoStep);
+  cli::Arguments automatic({"--by", "orientation", "--build", "first-to-plan", "--interpolation", "off", "--step",
+                            "auto", "--area", "0", "10", "-5", "5"});
+  const cli::ProjectBuildOptions other = cli::ReadProjectBuildOptions(automatic, "p.prt");
+  EXPECT_EQ(other.Mode, 4);
+  EXPECT_TRUE(other.AutoStep);
+  EXPECT_EQ(other.Area.YMin, -5);
 }
 
 TEST(RenderCommandTest, UsageErrorsExitWithTwo) {
