@@ -15,8 +15,10 @@
 #include "render/AreaWalk.h"
 #include "render/BuildMode.h"
 #include "render/LargeBuffer.h"
+#include "render/ProgressDisplay.h"
 #include "render/RenderKernels.h"
 #include "render/RenderMessages.h"
+#include "render/WalkGrid.h"
 #include "render/WorkerTeam.h"
 
 namespace vesk {
@@ -25,9 +27,15 @@ namespace {
 using render_detail::Kernels;
 using render_detail::kNoColour;
 using render_detail::kSkip;
+using render_detail::MakeAreaWalk;
+using render_detail::MakeImageWalk;
 using render_detail::MapColumns;
 using render_detail::MapRow;
 using render_detail::PixelRule;
+using render_detail::ProgressDisplay;
+using render_detail::SeparableMap;
+using render_detail::Walk;
+using render_detail::WalkedPhotograph;
 
 constexpr int kNoFault = INT_MAX;
 // The photograph pixels one row of samples reads are asked for all at once
@@ -42,124 +50,7 @@ void PrefetchReads(const std::uint8_t* photo, const std::int32_t* offsets, int c
     if (offsets[i] >= 0) __builtin_prefetch(photo + offsets[i]);
 }
 
-// The photograph whose pixel grid a mode walks: 1 or 2, 0 for the build area.
-int WalkedPhotograph(int mode) {
-  switch (mode) {
-    case 1:
-    case 3:
-    case 4:
-    case 6:
-    case 8:
-      return 1;
-    case 0:
-    case 2:
-    case 5:
-    case 7:
-      return 2;
-    default:
-      return 0;
-  }
-}
-
 PictureSize SizeOf(const RgbImage& image) { return PictureSize{image.Width(), image.Height()}; }
-
-// A result position (column or row of the build area) as an index below
-// `count`, or -1 outside.
-int AreaIndex(double position, int count, bool rounded) {
-  if (rounded) {
-    if (!(position > -2.0e9 && position < 2.0e9)) return -1;
-    const int index = RoundHalfAway(position);
-    return index >= 0 && index < count ? index : -1;
-  }
-  return position > -1.0 && position < count ? static_cast<int>(position) : -1;
-}
-
-// The grid of the walk: the x handed to the maps per walked column, the y per
-// row, and where the inverse modes write each column and row of samples.
-struct Walk {
-  std::vector<double> X;
-  std::vector<double> Y;
-  std::vector<int> ResultColumn;
-  std::vector<int> ResultRow;
-  // Per walk column c: the last column up to which the result columns
-  // follow each other one by one from c's.
-  std::vector<int> ConsecutiveUntil;
-  double ProgressStep = 0;
-  int Columns() const { return static_cast<int>(X.size()); }
-  int Rows() const { return static_cast<int>(Y.size()); }
-
-  void FindConsecutiveColumns() {
-    ConsecutiveUntil.assign(ResultColumn.size(), 0);
-    for (std::size_t c = ResultColumn.size(); c-- > 0;) {
-      const bool joins =
-          c + 1 < ResultColumn.size() && ResultColumn[c] >= 0 && ResultColumn[c + 1] == ResultColumn[c] + 1;
-      ConsecutiveUntil[c] = joins ? ConsecutiveUntil[c + 1] : static_cast<int>(c);
-    }
-  }
-};
-
-Walk MakeImageWalk(const RenderRequest& request, const RgbImage& walked, const ImagePlane& plane) {
-  Walk walk;
-  const bool orientation = request.From == Origin::FromOrientation;
-  walk.X.resize(static_cast<std::size_t>(walked.Width()));
-  walk.Y.resize(static_cast<std::size_t>(walked.Height()));
-  walk.ResultColumn.resize(walk.X.size());
-  walk.ResultRow.resize(walk.Y.size());
-  // Orientation jobs hand the maps image-plane coordinates: x from the
-  // centre to the right, y from the centre upwards over the correction value.
-  for (int c = 0; c < walked.Width(); ++c) {
-    walk.X[static_cast<std::size_t>(c)] = orientation ? c - plane.CentreX : c;
-    walk.ResultColumn[static_cast<std::size_t>(c)] = c;
-  }
-  for (int j = 0; j < walked.Height(); ++j) {
-    walk.Y[static_cast<std::size_t>(j)] = orientation ? (plane.CentreY - j) / plane.CorrectionValue : j;
-    walk.ResultRow[static_cast<std::size_t>(j)] = j;
-  }
-  walk.ProgressStep = 100.0 / walked.Width();
-  walk.FindConsecutiveColumns();
-  return walk;
-}
-
-Walk MakeAreaWalk(const RenderRequest& request, PictureSize result) {
-  const BuildArea& area = request.Area;
-  Walk walk;
-  walk.X = *WalkSequence(area.XMin, area.XMax, area.Step, result.Width);
-  walk.Y = *WalkSequence(area.YMin, area.YMax, area.Step, result.Height);
-  const bool rounded = request.Mode == static_cast<int>(BuildMode::AnaglyphOnSceneInterpolated);
-  // Scene y grows upwards in the result: AreaYMax lands on row 0.
-  const double height = std::fabs(area.YMax - area.YMin);
-  for (const double planX : walk.X)
-    walk.ResultColumn.push_back(AreaIndex((planX - area.XMin) / area.Step, result.Width, rounded));
-  for (const double ys : walk.Y)
-    walk.ResultRow.push_back(AreaIndex((height - (ys - area.YMin)) / area.Step, result.Height, rounded));
-  walk.ProgressStep = 100.0 / (std::fabs(area.XMax - area.XMin) / area.Step);
-  walk.FindConsecutiveColumns();
-  return walk;
-}
-
-// A map over the walk grid, split into its per-column and per-row products:
-// a0 x + a1 y + a2 evaluates as (a0 x + a1 y) + a2 from the two halves.
-struct SeparableMap {
-  std::vector<double> A0x, B0x, C0x;
-  std::vector<double> A1y, B1y, C1y;
-  double A2 = 0, B2 = 0;
-
-  SeparableMap(const JobTransform& t, const Walk& walk) : A2(t.A2()), B2(t.B2()) {
-    for (const double x : walk.X) {
-      A0x.push_back(t.A0() * x);
-      B0x.push_back(t.B0() * x);
-      C0x.push_back(t.C0() * x);
-    }
-    for (const double y : walk.Y) {
-      A1y.push_back(t.A1() * y);
-      B1y.push_back(t.B1() * y);
-      C1y.push_back(t.C1() * y);
-    }
-  }
-  // Along a walk row j from column c0.
-  MapColumns Columns(int c0) const { return MapColumns{&A0x[c0], &B0x[c0], &C0x[c0]}; }
-  MapRow Row(int j) const { return MapRow{A1y[j], B1y[j], C1y[j], A2, B2}; }
-};
 
 const ImagePlane& PlaneOf(const RenderRequest& request, int photograph) {
   return photograph == 1 ? request.Plane1 : request.Plane2;
@@ -602,41 +493,6 @@ class Renderer {
   std::vector<Scratch> scratch_;
   LargeBuffer writers_;
   std::vector<int> faults_;
-};
-
-// The job's progress display: whole percent after every column, the elapsed
-// time since the start. The time of day is decoded only when the second
-// changes, which is all the text shows.
-class ProgressDisplay {
- public:
-  ProgressDisplay(ProgressReporter& reporter, const TimeOfDay& start) : reporter_(reporter), start_(start) {}
-
-  // Percent added per walked column.
-  void SetStep(double step) { step_ = step; }
-
-  void ColumnDone() {
-    sum_ += step_;
-    Show(static_cast<int>(std::clamp(std::trunc(sum_), 0.0, 100.0)));
-  }
-  void Finish() { Show(100); }
-
- private:
-  void Show(int percent) {
-    reporter_.SetPosition(percent);
-    const std::time_t now = std::time(nullptr);
-    if (now != shownSecond_) {
-      shownSecond_ = now;
-      text_ = ElapsedTimeText(start_, CurrentTimeOfDay());
-    }
-    reporter_.SetElapsedText(text_);
-  }
-
-  ProgressReporter& reporter_;
-  double step_ = 0;
-  double sum_ = 0;
-  TimeOfDay start_;
-  std::time_t shownSecond_ = -1;
-  std::string text_;
 };
 
 }  // namespace
