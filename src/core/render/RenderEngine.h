@@ -42,7 +42,8 @@ struct RenderOptions {
 // reported, or once an arithmetic fault occurs, the job ends without a
 // result. The work itself may run ahead in strips of columns and on several
 // threads; the result is exactly that of the column-by-column walk, and the
-// reporter sees the same sequence of calls.
+// reporter sees the same sequence of calls, all made on the calling thread
+// (a window's job runs this on its worker thread and forwards the calls).
 //
 // Refuses an undefined request before anything runs (VeskError with the
 // user's message, see ValidateRenderRequest), and a result too large for
