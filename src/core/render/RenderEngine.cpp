@@ -465,6 +465,12 @@ class Renderer {
       for (; i < count; ++i) SetPixel(colours + 3 * i, GreyOrWhite(second, reads[i]), Grey(source + 3 * i), 0);
       source = colours;
     }
+    // The pixels the row will write, and their writers, asked for ahead.
+    for (int i = 0; i < count; i += 2 * kPrefetchStride)
+      if (targets[i] >= 0) {
+        __builtin_prefetch(writers + targets[i], 1);
+        __builtin_prefetch(result + 3 * static_cast<std::ptrdiff_t>(targets[i]), 1);
+      }
     Writer writer = static_cast<Writer>(c0 + 1);
     for (int i = 0; i < count; ++i, source += 3, ++writer) {
       const std::int32_t target = targets[i];
