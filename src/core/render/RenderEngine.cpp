@@ -1,6 +1,7 @@
 #include "render/RenderEngine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -38,6 +39,8 @@ using render_detail::Walk;
 using render_detail::WalkedPhotograph;
 
 constexpr int kNoFault = INT_MAX;
+// Rows of samples a thread takes at a time.
+constexpr int kRowsPerBlock = 32;
 // The photograph pixels one row of samples reads are asked for all at once
 // before the row is transferred: a map that tilts the rows a little makes
 // each result row read short pieces of many photograph rows, which the
@@ -158,6 +161,7 @@ class Renderer {
   // arithmetic fault occurred, or kNoFault.
   int RenderStrip(int c0, int c1) {
     std::fill(faults_.begin(), faults_.end(), kNoFault);
+    nextBlock_ = 0;
     team_.Run([&](int member) { RenderRows(member, c0, c1); });
     return *std::min_element(faults_.begin(), faults_.end());
   }
@@ -248,13 +252,16 @@ class Renderer {
       maxGroup_ = std::max(maxGroup_, end - j);
       j = end;
     }
-    const int members = forward_ ? 1 : team_.Size();
-    rowRanges_.assign(static_cast<std::size_t>(team_.Size()) + 1, rows);
-    rowRanges_[0] = 0;
-    for (int m = 1; m < members; ++m) {
-      int boundary = std::max(rowRanges_[m - 1], static_cast<int>(static_cast<long long>(rows) * m / members));
-      if (boundary > 0 && boundary < rows) boundary = GroupEnd(boundary - 1, rows);
-      rowRanges_[static_cast<std::size_t>(m)] = boundary;
+    // Blocks of whole groups that the threads take one after the other, so
+    // that a thread slowed by other work on the machine takes fewer. The
+    // forward modes make one block, worked top to bottom by one thread.
+    blockStarts_.assign(1, 0);
+    const int blockRows = forward_ ? rows : kRowsPerBlock;
+    for (int j = 0; j < rows;) {
+      int end = std::min(rows, j + blockRows);
+      if (end < rows) end = GroupEnd(end - 1, rows);
+      blockStarts_.push_back(end);
+      j = end;
     }
     scratch_.resize(static_cast<std::size_t>(team_.Size()));
   }
@@ -276,10 +283,15 @@ class Renderer {
   }
 
   void RenderRows(int member, int c0, int c1) {
+    const std::size_t blocks = blockStarts_.size() - 1;
+    for (std::size_t block = nextBlock_++; block < blocks; block = nextBlock_++)
+      RenderRowBlock(member, blockStarts_[block], blockStarts_[block + 1], c0, c1);
+  }
+
+  void RenderRowBlock(int member, int rowBegin, int rowEnd, int c0, int c1) {
     Scratch& s = scratch_[static_cast<std::size_t>(member)];
     const int count = c1 - c0;
-    const int rowEnd = rowRanges_[static_cast<std::size_t>(member) + 1];
-    for (int j = rowRanges_[static_cast<std::size_t>(member)]; j < rowEnd;) {
+    for (int j = rowBegin; j < rowEnd;) {
       const int groupEnd = GroupEnd(j, rowEnd);
       for (int k = j; k < groupEnd; ++k) {
         const std::size_t slot = static_cast<std::size_t>(k - j) * static_cast<std::size_t>(count);
@@ -495,7 +507,8 @@ class Renderer {
   PixelRule rule1_, rule2_;
   int stripColumns_ = 1;
   int maxGroup_ = 1;
-  std::vector<int> rowRanges_;
+  std::vector<int> blockStarts_;
+  std::atomic<std::size_t> nextBlock_{0};
   std::vector<Scratch> scratch_;
   LargeBuffer writers_;
   std::vector<int> faults_;
