@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <optional>
 
 #include "render/RenderEngine.h"
 #include "render/RenderRequest.h"
@@ -42,15 +43,14 @@ RenderRequest MildRequest(int mode) {
   return request;
 }
 
-void BM_Render(benchmark::State& state) {
-  const int mode = static_cast<int>(state.range(0));
-  const int threads = state.range(1) == 0 ? AvailableCores() : static_cast<int>(state.range(1));
+void RunRender(benchmark::State& state, int mode, int threads, std::optional<InstructionSet> instructions) {
   const RgbImage& photo1 = Photograph(0);
   const RgbImage& photo2 = Photograph(1);
   const RenderRequest request = MildRequest(mode);
   ProgressReporter quiet;
   RenderOptions options;
   options.Threads = threads;
+  options.Instructions = instructions;
   double seconds = 0;
   long long pixels = 0;
   for (auto _ : state) {
@@ -64,9 +64,27 @@ void BM_Render(benchmark::State& state) {
   state.counters["ns_per_pixel"] = seconds * 1e9 / static_cast<double>(pixels);
 }
 
+void BM_Render(benchmark::State& state) {
+  const int threads = state.range(1) == 0 ? AvailableCores() : static_cast<int>(state.range(1));
+  RunRender(state, static_cast<int>(state.range(0)), threads, std::nullopt);
+}
+
+// The same on processors without AVX-512 (1: AVX2) or without AVX2 (0: the
+// SSE2 baseline), one thread.
+void BM_RenderWithInstructions(benchmark::State& state) {
+  RunRender(state, static_cast<int>(state.range(0)), 1,
+            state.range(1) == 1 ? InstructionSet::Avx2 : InstructionSet::Baseline);
+}
+
 BENCHMARK(BM_Render)
     ->ArgsProduct({benchmark::CreateDenseRange(0, 11, 1), {1, 0}})
     ->ArgNames({"mode", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(0.5);
+BENCHMARK(BM_RenderWithInstructions)
+    ->ArgsProduct({{0, 6, 7, 11}, {1, 0}})
+    ->ArgNames({"mode", "avx2"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(0.5);
