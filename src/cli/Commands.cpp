@@ -8,6 +8,7 @@ const std::vector<Command>& AllCommands() {
       CheckCommand(),
       OrientCommand(),
       FitCommand(),
+      RenderCommand(),
   };
   return commands;
 }

@@ -18,3 +18,28 @@ TEST(ImageFilesTest, ReadsThePhotographSize) {
 
 }  // namespace
 }  // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(ImageFilesTest, PhotographPixelsSurviveBmpAndPng) {
+  test::TempDir dir;
+  RgbImage picture(5, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x)
+      picture.SetPixel(x, y, Rgb{static_cast<std::uint8_t>(40 * x), static_cast<std::uint8_t>(70 * y), 7});
+  for (const std::string name : {"p.bmp", "p.png"}) {
+    ASSERT_TRUE(cli::SaveImage(picture, dir.File(name)));
+    const auto loaded = cli::LoadImage(dir.File(name));
+    ASSERT_TRUE(loaded.has_value());
+    EXPECT_TRUE(*loaded == picture) << name;
+  }
+  const auto aloe = cli::LoadImage((test::ExamplesDir() / "aloe" / "aloeL.bmp").string());
+  ASSERT_TRUE(aloe.has_value());
+  EXPECT_EQ(aloe->Width(), 641);
+  EXPECT_FALSE(cli::LoadImage(dir.Write("text.png", "hello")).has_value());
+  EXPECT_FALSE(cli::SaveImage(picture, dir.File("no-such-folder/p.bmp")));
+}
+
+}  // namespace
+}  // namespace vesk

@@ -7,5 +7,6 @@ namespace vesk::cli {
 Command CheckCommand();
 Command OrientCommand();
 Command FitCommand();
+Command RenderCommand();
 
 }  // namespace vesk::cli

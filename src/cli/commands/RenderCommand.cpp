@@ -1,0 +1,105 @@
+#include <chrono>
+
+#include "CliErrors.h"
+#include "ImageFiles.h"
+#include "TerminalProgress.h"
+#include "commands/Commands.h"
+#include "commands/RenderInputs.h"
+#include "common/VeskError.h"
+#include "files/FileCheck.h"
+#include "render/RenderEngine.h"
+#include "render/RenderMessages.h"
+
+namespace vesk::cli {
+namespace {
+
+constexpr const char* kHelp =
+    "Usage: vesk-cli render --project P.prt --by points|orientation --build BUILD\n"
+    "                       [--interpolation on|off] [--area XMIN XMAX YMIN YMAX] [--step S|auto]\n"
+    "                       [--convention mathematical|photogrammetric|laboratory]\n"
+    "                       [--sigma K] [--min-angle DEG] [--min-distance PERCENT] -o OUT\n"
+    "       vesk-cli render --photo1 P1 --photo2 P2 --mode N --transform1 \"a0,a1,a2,c0,c1,b0,b1,b2\"\n"
+    "                       [--transform2 \"...\"] [--origin points|orientation --centre1 X Y --centre2 X Y\n"
+    "                       --correction1 K --correction2 K] [--area XMIN XMAX YMIN YMAX --step S] -o OUT\n\n"
+    "Builds a transformed image or a red-green anaglyph of two photographs and writes it\n"
+    "as a 24-bit BMP file, or as PNG when OUT ends in .png. Photographs may be in any\n"
+    "format Qt reads (BMP, PNG, JPEG, TIFF).\n\n"
+    "BUILD (the build menu) and the build mode it gives without / with interpolation:\n"
+    "  second-to-first 0/8, first-to-second 1/7, first-to-plan 4/9, second-to-plan 5/10,\n"
+    "  anaglyph-second 2, anaglyph-first 3, anaglyph-scene 6/11\n\n"
+    "Options:\n"
+    "  --mode N            build mode 0..11 (explicit maps)\n"
+    "  --transform1 T      primary map, coefficients in stored order a0,a1,a2,c0,c1,b0,b1,b2\n"
+    "  --transform2 T      second map (modes 6 and 11)\n"
+    "  --origin O          points (default) or orientation: orientation maps work in the\n"
+    "                      image plane given by --centreK and --correctionK (default 0 0, 1)\n"
+    "  --area XMIN XMAX YMIN YMAX  build area on the scene plane (default -100 600 -100 500)\n"
+    "  --step S            scene units per result pixel (default 1; auto in the project form)\n"
+    "  --interpolation on|off  with interpolation (default on) or without\n"
+    "  --threads N         threads to use (default: every core)\n"
+    "  --timing            print the rendering time as 'render: N ms' on standard error\n"
+    "  -o OUT              the result file\n\n"
+    "A progress bar is shown on standard error when it is a terminal. Ctrl+C stops the\n"
+    "build without writing a file (exit status 130).\n\n"
+    "Exit status: 0 written, 1 an input is wrong or the build failed, 2 usage error,\n"
+    "130 interrupted.\n";
+
+constexpr int kExitInterrupted = 130;
+
+RgbImage LoadPhotograph(const std::string& path) {
+  if (!FileExists(path)) throw VeskError(MissingFileMessage(path));
+  std::optional<RgbImage> photo = LoadImage(path);
+  if (!photo) throw VeskError(path + ": " + kPhotographUnreadable);
+  return std::move(*photo);
+}
+
+int RunRender(Arguments& args, CliEnvironment& env) {
+  const std::optional<std::string> output = args.Value("-o");
+  const std::optional<int> threads = args.Integer("--threads");
+  const bool timing = args.Flag("--timing");
+  // Two ways of describing one build; both end in the same render input.
+  const std::optional<std::string> project = args.Value("--project");
+  std::optional<ProjectBuildOptions> projectOptions;
+  RenderInput input;
+  if (project)
+    projectOptions = ReadProjectBuildOptions(args, *project);
+  else
+    input = ReadExplicitRenderInput(args);
+  args.Finish();
+  if (!output) throw UsageError("missing option -o OUT");
+  if (threads && *threads < 1) throw UsageError("option --threads takes a number of threads from 1");
+  if (projectOptions) input = RenderInputFromProject(*projectOptions, env);
+
+  const RgbImage photo1 = LoadPhotograph(input.Photo1);
+  const RgbImage photo2 = LoadPhotograph(input.Photo2);
+  TerminalProgress progress(env.Err, env.ErrIsTerminal, env.Interrupted, "render");
+  RenderOptions options;
+  options.Threads = threads.value_or(0);
+  const auto start = std::chrono::steady_clock::now();
+  const RenderOutcome outcome = RenderBuild(input.Request, photo1, photo2, progress, options);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  progress.Close();
+  if (timing)
+    env.Err << "render: " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << " ms\n";
+  switch (outcome.Status) {
+    case RenderStatus::Cancelled:
+      env.Err << "vesk-cli render: interrupted, nothing written\n";
+      return kExitInterrupted;
+    case RenderStatus::Failed:
+      env.Err << "vesk-cli render: " << kRenderArithmeticFault << "\n";
+      return kExitInputError;
+    case RenderStatus::Completed:
+      break;
+  }
+  if (outcome.Result.Empty()) throw VeskError(kResultEmpty);
+  if (!SaveImage(outcome.Result, *output)) throw VeskError(*output + ": " + kResultNotWritten);
+  return kExitSuccess;
+}
+
+}  // namespace
+
+Command RenderCommand() {
+  return Command{"render", "build a transformed image or an anaglyph of two photographs", kHelp, RunRender};
+}
+
+}  // namespace vesk::cli

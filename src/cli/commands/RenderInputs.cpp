@@ -1,0 +1,141 @@
+#include "commands/RenderInputs.h"
+
+#include <sstream>
+#include <vector>
+
+#include "CliErrors.h"
+#include "render/BuildMode.h"
+
+namespace vesk::cli {
+
+std::optional<int> BuildModeFor(const std::string& build, bool interpolation) {
+  struct Entry {
+    const char* Name;
+    BuildMode Without;
+    BuildMode With;
+  };
+  static const Entry kMenu[] = {
+      {"first-to-second", BuildMode::FirstToSecond, BuildMode::FirstToSecondInterpolated},
+      {"second-to-first", BuildMode::SecondToFirst, BuildMode::SecondToFirstInterpolated},
+      {"first-to-plan", BuildMode::FirstToPlan, BuildMode::FirstToPlanInterpolated},
+      {"second-to-plan", BuildMode::SecondToPlan, BuildMode::SecondToPlanInterpolated},
+      {"anaglyph-second", BuildMode::AnaglyphOnSecond, BuildMode::AnaglyphOnSecond},
+      {"anaglyph-first", BuildMode::AnaglyphOnFirst, BuildMode::AnaglyphOnFirst},
+      {"anaglyph-scene", BuildMode::AnaglyphOnScene, BuildMode::AnaglyphOnSceneInterpolated},
+  };
+  for (const Entry& entry : kMenu)
+    if (build == entry.Name) return static_cast<int>(interpolation ? entry.With : entry.Without);
+  return std::nullopt;
+}
+
+namespace {
+
+// --area XMIN XMAX YMIN YMAX into `area`, when given.
+void ReadArea(Arguments& args, BuildArea& area) {
+  if (const auto bounds = args.Numbers("--area", 4)) {
+    area.XMin = (*bounds)[0];
+    area.XMax = (*bounds)[1];
+    area.YMin = (*bounds)[2];
+    area.YMax = (*bounds)[3];
+  }
+}
+
+double PositiveStep(const std::string& text) {
+  const double step = Arguments::ToNumber("--step", text);
+  if (!(step > 0)) throw UsageError("option --step: the step must be positive");
+  return step;
+}
+
+// Eight comma-separated numbers in stored order, kept in the job's order.
+JobTransform ParseTransform(const std::string& option, const std::string& text) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  std::string part;
+  while (std::getline(stream, part, ',')) parts.push_back(part);
+  if (!text.empty() && text.back() == ',') parts.emplace_back();
+  if (parts.size() != 8)
+    throw UsageError("option " + option + " takes eight comma-separated coefficients a0,a1,a2,c0,c1,b0,b1,b2");
+  std::array<double, 8> stored{};
+  for (std::size_t i = 0; i < 8; ++i) {
+    std::string trimmed = parts[i];
+    trimmed.erase(0, trimmed.find_first_not_of(" \t"));
+    trimmed.erase(trimmed.find_last_not_of(" \t") + 1);
+    stored[i] = Arguments::ToNumber(option, trimmed);
+  }
+  return JobTransformFromStored(stored);
+}
+
+}  // namespace
+
+ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& project) {
+  ProjectBuildOptions options;
+  options.Project = project;
+  options.By = args.RequiredValue("--by");
+  if (options.By != "points" && options.By != "orientation")
+    throw UsageError("option --by takes points or orientation");
+  options.Build = args.RequiredValue("--build");
+  if (const auto interpolation = args.Value("--interpolation")) {
+    if (*interpolation != "on" && *interpolation != "off") throw UsageError("option --interpolation takes on or off");
+    options.Interpolation = *interpolation == "on";
+  }
+  const auto mode = BuildModeFor(options.Build, options.Interpolation);
+  if (!mode)
+    throw UsageError(
+        "option --build takes first-to-second, second-to-first, first-to-plan, second-to-plan, "
+        "anaglyph-second, anaglyph-first or anaglyph-scene");
+  options.Mode = *mode;
+  ReadArea(args, options.Area);
+  if (const auto step = args.Value("--step")) {
+    if (*step == "auto")
+      options.AutoStep = true;
+    else
+      options.Area.Step = PositiveStep(*step);
+  }
+  options.Convention = args.Value("--convention");
+  if (options.Convention && *options.Convention != "mathematical" && *options.Convention != "photogrammetric" &&
+      *options.Convention != "laboratory")
+    throw UsageError("option --convention takes mathematical, photogrammetric or laboratory");
+  options.Sigma = args.Number("--sigma");
+  options.MinAngle = args.Number("--min-angle");
+  options.MinDistance = args.Number("--min-distance");
+  return options;
+}
+
+RenderInput ReadExplicitRenderInput(Arguments& args) {
+  RenderInput input;
+  input.Photo1 = args.RequiredValue("--photo1");
+  input.Photo2 = args.RequiredValue("--photo2");
+  const auto mode = args.Integer("--mode");
+  if (!mode) throw UsageError("missing option --mode (or --project)");
+  if (!IsKnownBuildMode(*mode)) throw UsageError("option --mode takes a build mode from 0 to 11");
+  RenderRequest& request = input.Request;
+  request.Mode = *mode;
+  request.Transform1 = ParseTransform("--transform1", args.RequiredValue("--transform1"));
+  const auto second = args.Value("--transform2");
+  if (second) {
+    request.Transform2 = ParseTransform("--transform2", *second);
+  } else if (*mode == 6 || *mode == 11) {
+    throw UsageError("mode " + std::to_string(*mode) + " needs --transform2");
+  }
+
+  const std::string origin = args.Value("--origin").value_or("points");
+  if (origin != "points" && origin != "orientation") throw UsageError("option --origin takes points or orientation");
+  request.From = origin == "orientation" ? Origin::FromOrientation : Origin::FromReferencePoints;
+  const auto centre1 = args.Numbers("--centre1", 2);
+  const auto centre2 = args.Numbers("--centre2", 2);
+  const auto correction1 = args.Number("--correction1");
+  const auto correction2 = args.Number("--correction2");
+  if (request.From == Origin::FromReferencePoints && (centre1 || centre2 || correction1 || correction2))
+    throw UsageError("--centre1, --centre2, --correction1 and --correction2 need --origin orientation");
+  if (centre1) request.Plane1 = ImagePlane{(*centre1)[0], (*centre1)[1], 1.0};
+  if (centre2) request.Plane2 = ImagePlane{(*centre2)[0], (*centre2)[1], 1.0};
+  if (correction1) request.Plane1.CorrectionValue = *correction1;
+  if (correction2) request.Plane2.CorrectionValue = *correction2;
+
+  request.Area = kDefaultBuildArea;
+  ReadArea(args, request.Area);
+  if (const auto step = args.Value("--step")) request.Area.Step = PositiveStep(*step);
+  return input;
+}
+
+}  // namespace vesk::cli

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "Arguments.h"
+#include "CliContext.h"
+#include "render/RenderRequest.h"
+
+namespace vesk::cli {
+
+// What vesk-cli render needs to run one build, however it was described:
+// the two photographs and the job's request.
+struct RenderInput {
+  std::string Photo1;
+  std::string Photo2;
+  RenderRequest Request;
+};
+
+// The build area of the dialogs before the user changes anything.
+inline constexpr BuildArea kDefaultBuildArea{-100, 600, -100, 500, 1};
+
+// The build mode of a build-menu command ("first-to-second", ...) with or
+// without interpolation; nothing for an unknown name.
+std::optional<int> BuildModeFor(const std::string& build, bool interpolation);
+
+// The options of the project form that choose the build itself.
+struct ProjectBuildOptions {
+  std::string Project;                    // --project P.prt
+  std::string By;                         // --by points|orientation
+  std::string Build;                      // --build first-to-second|...
+  bool Interpolation = true;              // --interpolation on|off
+  int Mode = 0;                           // from Build and Interpolation
+  BuildArea Area = kDefaultBuildArea;     // --area; Area.Step from --step S
+  bool AutoStep = false;                  // --step auto: the step derived from the reference points
+  std::optional<std::string> Convention;  // --convention mathematical|photogrammetric|laboratory
+  std::optional<double> Sigma;            // --sigma
+  std::optional<double> MinAngle;         // --min-angle
+  std::optional<double> MinDistance;      // --min-distance
+};
+
+// Reads the project-form options besides --project itself (usage errors for
+// malformed ones).
+ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& project);
+
+// Reads --photo1, --photo2, --mode, --transform1/2 (stored order
+// a0,a1,a2,c0,c1,b0,b1,b2), --origin with its centres and correction values,
+// --area and --step.
+RenderInput ReadExplicitRenderInput(Arguments& args);
+
+// The render input of a project: the photographs it names and the maps the
+// workspace would fit or derive for the build, with its build area. Lives in
+// RenderFromProject.cpp.
+RenderInput RenderInputFromProject(const ProjectBuildOptions& options, CliEnvironment& env);
+
+}  // namespace vesk::cli

@@ -1,0 +1,449 @@
+#include "render/RenderKernels.h"
+
+#include <immintrin.h>
+
+#include <cmath>
+#include <cstring>
+
+// The kernels are written once with GCC vector types and compiled three
+// times: for the x86-64 baseline (four-lane vectors split into SSE2
+// operations), with AVX2 (four lanes) and with AVX-512 (eight lanes), chosen
+// at run time. Each lane runs exactly the scalar operations in the scalar
+// order, so all give the bits of the plain evaluation; there is no fused
+// multiply-add (not enabled, and the build forbids contraction).
+
+// The vector helpers below are always inlined and internal, so the ABI of
+// passing wide vectors without AVX never applies.
+#pragma GCC diagnostic ignored "-Wpsabi"
+// GCC 12's AVX-512 headers pass deliberately undefined vectors through
+// masked built-ins, which its own flow analysis then reports.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+namespace vesk::render_detail {
+namespace {
+
+template <int N>
+struct Lanes;
+template <>
+struct Lanes<2> {
+  typedef double D __attribute__((vector_size(16)));
+  typedef long long L __attribute__((vector_size(16)));
+  typedef int I __attribute__((vector_size(8)));
+};
+template <>
+struct Lanes<4> {
+  typedef double D __attribute__((vector_size(32)));
+  typedef long long L __attribute__((vector_size(32)));
+  typedef int I __attribute__((vector_size(16)));
+};
+template <>
+struct Lanes<8> {
+  typedef double D __attribute__((vector_size(64)));
+  typedef long long L __attribute__((vector_size(64)));
+  typedef int I __attribute__((vector_size(32)));
+};
+
+#define VESK_INLINE inline __attribute__((always_inline))
+
+template <int N, typename V, typename T>
+VESK_INLINE V Splat(T s) {
+  V v;
+  for (int i = 0; i < N; ++i) v[i] = s;
+  return v;
+}
+template <typename V, typename T>
+VESK_INLINE V Load(const T* p) {
+  V v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <typename V, typename T>
+VESK_INLINE void Store(T* p, V v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// The plain evaluation of one sample; false on an arithmetic fault.
+VESK_INLINE bool MapSample(double a0x, double b0x, double c0x, const MapRow& row, double& x, double& y) {
+  const double d = (c0x + row.C1y) + 1.0;
+  x = ((a0x + row.A1y) + row.A2) / d;
+  y = ((b0x + row.B1y) + row.B2) / d;
+  return d != 0.0 && std::isfinite(d) && std::isfinite(x) && std::isfinite(y);
+}
+
+VESK_INLINE bool MapPoint(const JobTransform& t, double p, double q, double& x, double& y) {
+  const double d = (t.C0() * p + t.C1() * q) + 1.0;
+  x = (t.A0() * p + t.A1() * q + t.A2()) / d;
+  y = (t.B0() * p + t.B1() * q + t.B2()) / d;
+  return d != 0.0 && std::isfinite(d) && std::isfinite(x) && std::isfinite(y);
+}
+
+VESK_INLINE std::int32_t PixelOffset(const PixelRule& rule, double x, double y) {
+  if (rule.Guarded && !(x > 0.0 && x < rule.GuardWidth && y > 0.0 && y < rule.GuardHeight)) return kSkip;
+  const double column = x + rule.OffsetX;
+  const double row = rule.RowFlipped ? rule.OffsetY - y * rule.ScaleY : y;
+  // trunc(v) lies in 0..n-1 exactly when -1 < v < n; this also keeps values
+  // beyond the 32-bit range (and NaN) out of the conversion.
+  if (column > -1.0 && column < rule.Width && row > -1.0 && row < rule.Height)
+    return static_cast<std::int32_t>(row) * rule.Stride + static_cast<std::int32_t>(column) * rule.PixelBytes;
+  return rule.Outside;
+}
+
+// The same rule on N lanes.
+template <int N, bool Guarded, bool RowFlipped>
+VESK_INLINE typename Lanes<N>::I PixelOffsetLanes(const PixelRule& rule, typename Lanes<N>::D x,
+                                                  typename Lanes<N>::D y) {
+  using D = typename Lanes<N>::D;
+  using I = typename Lanes<N>::I;
+  const D zero = Splat<N, D>(0.0), minusOne = Splat<N, D>(-1.0);
+  const D column = x + Splat<N, D>(rule.OffsetX);
+  const D row = RowFlipped ? Splat<N, D>(rule.OffsetY) - y * Splat<N, D>(rule.ScaleY) : y;
+  const auto inside =
+      (column > minusOne) & (column < Splat<N, D>(rule.Width)) & (row > minusOne) & (row < Splat<N, D>(rule.Height));
+  const I columnIndex = __builtin_convertvector(inside ? column : zero, I);
+  const I rowIndex = __builtin_convertvector(inside ? row : zero, I);
+  I offset = __builtin_convertvector(inside, I)
+                 ? rowIndex * Splat<N, I>(rule.Stride) + columnIndex * Splat<N, I>(rule.PixelBytes)
+                 : Splat<N, I>(rule.Outside);
+  if (Guarded) {
+    const auto guard =
+        (x > zero) & (x < Splat<N, D>(rule.GuardWidth)) & (y > zero) & (y < Splat<N, D>(rule.GuardHeight));
+    offset = __builtin_convertvector(guard, I) ? offset : Splat<N, I>(kSkip);
+  }
+  return offset;
+}
+
+// v - v is 0 for a finite v and NaN for an infinite or NaN one; a zero
+// denominator always leaves an infinite or NaN quotient. So a sum of these
+// differences stays 0 exactly while no sample faults.
+template <int N, bool Guarded, bool RowFlipped, bool VectorOffsets>
+VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                                  std::int32_t* offsets, double* xs, double* ys) {
+  using D = typename Lanes<N>::D;
+  const D a1y = Splat<N, D>(row.A1y), b1y = Splat<N, D>(row.B1y), c1y = Splat<N, D>(row.C1y);
+  const D a2 = Splat<N, D>(row.A2), b2 = Splat<N, D>(row.B2), one = Splat<N, D>(1.0);
+  D faults = Splat<N, D>(0.0);
+  int i = 0;
+  for (; i + N <= count; i += N) {
+    const D d = (Load<D>(columns.C0x + i) + c1y) + one;
+    const D x = ((Load<D>(columns.A0x + i) + a1y) + a2) / d;
+    const D y = ((Load<D>(columns.B0x + i) + b1y) + b2) / d;
+    faults = faults + (((d - d) + (x - x)) + (y - y));
+    if (VectorOffsets) {
+      Store(offsets + i, PixelOffsetLanes<N, Guarded, RowFlipped>(rule, x, y));
+    } else {
+      for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
+    }
+    if (xs != nullptr) {
+      Store(xs + i, x);
+      Store(ys + i, y);
+    }
+  }
+  bool ok = true;
+  for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
+  for (; i < count; ++i) {
+    double x = 0, y = 0;
+    ok = MapSample(columns.A0x[i], columns.B0x[i], columns.C0x[i], row, x, y) && ok;
+    offsets[i] = PixelOffset(rule, x, y);
+    if (xs != nullptr) {
+      xs[i] = x;
+      ys[i] = y;
+    }
+  }
+  if (ok) return -1;
+  for (int k = 0; k < count; ++k) {
+    double x = 0, y = 0;
+    if (!MapSample(columns.A0x[k], columns.B0x[k], columns.C0x[k], row, x, y)) return k;
+  }
+  return -1;
+}
+
+template <int N, bool VectorOffsets>
+VESK_INLINE int MapRowOffsetsDispatch(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                                      std::int32_t* offsets, double* xs, double* ys) {
+  if (rule.Guarded)
+    return rule.RowFlipped
+               ? MapRowOffsetsBody<N, true, true, VectorOffsets>(columns, row, rule, count, offsets, xs, ys)
+               : MapRowOffsetsBody<N, true, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
+  return rule.RowFlipped
+             ? MapRowOffsetsBody<N, false, true, VectorOffsets>(columns, row, rule, count, offsets, xs, ys)
+             : MapRowOffsetsBody<N, false, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
+}
+
+template <int N>
+VESK_INLINE int MapPointsBody(const JobTransform& t, const double* p, const double* q, int count, double* xs,
+                              double* ys) {
+  using D = typename Lanes<N>::D;
+  const D a0 = Splat<N, D>(t.A0()), a1 = Splat<N, D>(t.A1()), a2 = Splat<N, D>(t.A2());
+  const D b0 = Splat<N, D>(t.B0()), b1 = Splat<N, D>(t.B1()), b2 = Splat<N, D>(t.B2());
+  const D c0 = Splat<N, D>(t.C0()), c1 = Splat<N, D>(t.C1()), one = Splat<N, D>(1.0);
+  D faults = Splat<N, D>(0.0);
+  int i = 0;
+  for (; i + N <= count; i += N) {
+    const D vp = Load<D>(p + i), vq = Load<D>(q + i);
+    const D d = (c0 * vp + c1 * vq) + one;
+    const D x = (a0 * vp + a1 * vq + a2) / d;
+    const D y = (b0 * vp + b1 * vq + b2) / d;
+    faults = faults + (((d - d) + (x - x)) + (y - y));
+    Store(xs + i, x);
+    Store(ys + i, y);
+  }
+  bool ok = true;
+  for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
+  for (; i < count; ++i) ok = MapPoint(t, p[i], q[i], xs[i], ys[i]) && ok;
+  if (ok) return -1;
+  for (int k = 0; k < count; ++k) {
+    double x = 0, y = 0;
+    if (!MapPoint(t, p[k], q[k], x, y)) return k;
+  }
+  return -1;
+}
+
+template <int N, bool VectorOffsets>
+VESK_INLINE void PixelOffsetsBody(const PixelRule& rule, const double* xs, const double* ys, int count,
+                                  std::int32_t* offsets) {
+  using D = typename Lanes<N>::D;
+  int i = 0;
+  for (; VectorOffsets && i + N <= count; i += N) {
+    const D x = Load<D>(xs + i), y = Load<D>(ys + i);
+    if (rule.Guarded)
+      Store(offsets + i, rule.RowFlipped ? PixelOffsetLanes<N, true, true>(rule, x, y)
+                                         : PixelOffsetLanes<N, true, false>(rule, x, y));
+    else
+      Store(offsets + i, rule.RowFlipped ? PixelOffsetLanes<N, false, true>(rule, x, y)
+                                         : PixelOffsetLanes<N, false, false>(rule, x, y));
+  }
+  for (; i < count; ++i) offsets[i] = PixelOffset(rule, xs[i], ys[i]);
+}
+
+#define VESK_KERNEL_SET(Suffix, N, VectorOffsets, ...)                                                              \
+  [[maybe_unused]] __VA_ARGS__ int MapRowOffsets##Suffix(const MapColumns& columns, const MapRow& row,              \
+                                                         const PixelRule& rule, int count, std::int32_t* offsets,   \
+                                                         double* xs, double* ys) {                                  \
+    return MapRowOffsetsDispatch<N, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);                     \
+  }                                                                                                                 \
+  __VA_ARGS__ int MapPoints##Suffix(const JobTransform& t, const double* p, const double* q, int count, double* xs, \
+                                    double* ys) {                                                                   \
+    return MapPointsBody<N>(t, p, q, count, xs, ys);                                                                \
+  }                                                                                                                 \
+  [[maybe_unused]] __VA_ARGS__ void PixelOffsets##Suffix(const PixelRule& rule, const double* xs, const double* ys, \
+                                                         int count, std::int32_t* offsets) {                        \
+    PixelOffsetsBody<N, VectorOffsets>(rule, xs, ys, count, offsets);                                               \
+  }
+
+// Comparisons of wide vectors without AVX2 or with AVX-512 mask registers
+// come out lane by lane from the generic vectors, so the baseline and the
+// AVX-512 set compute pixel offsets per lane (AVX-512 has its own kernel).
+VESK_KERNEL_SET(Sse2, 2, false)
+VESK_KERNEL_SET(Avx2, 4, true, __attribute__((target("avx2"))))
+VESK_KERNEL_SET(Avx512Generic, 8, false, __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))))
+
+#define VESK_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw")))
+
+// A pixel rule on eight lanes with AVX-512 mask registers.
+struct RuleLanes512 {
+  __m512d OffsetX, OffsetY, ScaleY, MinusOne, Zero, Width, Height, GuardWidth, GuardHeight;
+  __m256i Stride, PixelBytes, Outside, Skip;
+};
+
+VESK_AVX512 VESK_INLINE RuleLanes512 SplatRule512(const PixelRule& rule) {
+  return RuleLanes512{_mm512_set1_pd(rule.OffsetX),
+                      _mm512_set1_pd(rule.OffsetY),
+                      _mm512_set1_pd(rule.ScaleY),
+                      _mm512_set1_pd(-1.0),
+                      _mm512_setzero_pd(),
+                      _mm512_set1_pd(rule.Width),
+                      _mm512_set1_pd(rule.Height),
+                      _mm512_set1_pd(rule.GuardWidth),
+                      _mm512_set1_pd(rule.GuardHeight),
+                      _mm256_set1_epi32(rule.Stride),
+                      _mm256_set1_epi32(rule.PixelBytes),
+                      _mm256_set1_epi32(rule.Outside),
+                      _mm256_set1_epi32(kSkip)};
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX512 VESK_INLINE __m256i Offsets512(const RuleLanes512& r, __m512d x, __m512d y) {
+  const __m512d column = _mm512_add_pd(x, r.OffsetX);
+  const __m512d row = RowFlipped ? _mm512_sub_pd(r.OffsetY, _mm512_mul_pd(y, r.ScaleY)) : y;
+  // trunc(v) lies in 0..n-1 exactly when -1 < v < n.
+  const __mmask8 inside =
+      _mm512_cmp_pd_mask(column, r.MinusOne, _CMP_GT_OQ) & _mm512_cmp_pd_mask(column, r.Width, _CMP_LT_OQ) &
+      _mm512_cmp_pd_mask(row, r.MinusOne, _CMP_GT_OQ) & _mm512_cmp_pd_mask(row, r.Height, _CMP_LT_OQ);
+  const __m256i columnIndex = _mm512_maskz_cvttpd_epi32(inside, column);
+  const __m256i rowIndex = _mm512_maskz_cvttpd_epi32(inside, row);
+  __m256i offset =
+      _mm256_add_epi32(_mm256_mullo_epi32(rowIndex, r.Stride), _mm256_mullo_epi32(columnIndex, r.PixelBytes));
+  offset = _mm256_mask_blend_epi32(inside, r.Outside, offset);
+  if (Guarded) {
+    const __mmask8 guard = _mm512_cmp_pd_mask(x, r.Zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(x, r.GuardWidth, _CMP_LT_OQ) &
+                           _mm512_cmp_pd_mask(y, r.Zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(y, r.GuardHeight, _CMP_LT_OQ);
+    offset = _mm256_mask_blend_epi32(guard, r.Skip, offset);
+  }
+  return offset;
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX512 inline int MapRowOffsetsAvx512Body(const MapColumns& columns, const MapRow& row, const PixelRule& rule,
+                                               int count, std::int32_t* offsets, double* xs, double* ys) {
+  const __m512d a1y = _mm512_set1_pd(row.A1y), b1y = _mm512_set1_pd(row.B1y), c1y = _mm512_set1_pd(row.C1y);
+  const __m512d a2 = _mm512_set1_pd(row.A2), b2 = _mm512_set1_pd(row.B2), one = _mm512_set1_pd(1.0);
+  const RuleLanes512 lanes = SplatRule512(rule);
+  __m512d faults = _mm512_setzero_pd();
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m512d d = _mm512_add_pd(_mm512_add_pd(_mm512_loadu_pd(columns.C0x + i), c1y), one);
+    const __m512d x = _mm512_div_pd(_mm512_add_pd(_mm512_add_pd(_mm512_loadu_pd(columns.A0x + i), a1y), a2), d);
+    const __m512d y = _mm512_div_pd(_mm512_add_pd(_mm512_add_pd(_mm512_loadu_pd(columns.B0x + i), b1y), b2), d);
+    faults = _mm512_add_pd(faults,
+                           _mm512_add_pd(_mm512_add_pd(_mm512_sub_pd(d, d), _mm512_sub_pd(x, x)), _mm512_sub_pd(y, y)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i), Offsets512<Guarded, RowFlipped>(lanes, x, y));
+    if (xs != nullptr) {
+      _mm512_storeu_pd(xs + i, x);
+      _mm512_storeu_pd(ys + i, y);
+    }
+  }
+  bool ok = _mm512_cmp_pd_mask(faults, _mm512_setzero_pd(), _CMP_NEQ_UQ) == 0;
+  for (; i < count; ++i) {
+    double x = 0, y = 0;
+    ok = MapSample(columns.A0x[i], columns.B0x[i], columns.C0x[i], row, x, y) && ok;
+    offsets[i] = PixelOffset(rule, x, y);
+    if (xs != nullptr) {
+      xs[i] = x;
+      ys[i] = y;
+    }
+  }
+  if (ok) return -1;
+  for (int k = 0; k < count; ++k) {
+    double x = 0, y = 0;
+    if (!MapSample(columns.A0x[k], columns.B0x[k], columns.C0x[k], row, x, y)) return k;
+  }
+  return -1;
+}
+
+VESK_AVX512 int MapRowOffsetsAvx512(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                                    std::int32_t* offsets, double* xs, double* ys) {
+  if (rule.Guarded)
+    return rule.RowFlipped ? MapRowOffsetsAvx512Body<true, true>(columns, row, rule, count, offsets, xs, ys)
+                           : MapRowOffsetsAvx512Body<true, false>(columns, row, rule, count, offsets, xs, ys);
+  return rule.RowFlipped ? MapRowOffsetsAvx512Body<false, true>(columns, row, rule, count, offsets, xs, ys)
+                         : MapRowOffsetsAvx512Body<false, false>(columns, row, rule, count, offsets, xs, ys);
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX512 inline void PixelOffsetsAvx512Body(const PixelRule& rule, const double* xs, const double* ys, int count,
+                                               std::int32_t* offsets) {
+  const RuleLanes512 lanes = SplatRule512(rule);
+  int i = 0;
+  for (; i + 8 <= count; i += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i),
+                        Offsets512<Guarded, RowFlipped>(lanes, _mm512_loadu_pd(xs + i), _mm512_loadu_pd(ys + i)));
+  for (; i < count; ++i) offsets[i] = PixelOffset(rule, xs[i], ys[i]);
+}
+
+VESK_AVX512 void PixelOffsetsAvx512(const PixelRule& rule, const double* xs, const double* ys, int count,
+                                    std::int32_t* offsets) {
+  if (rule.Guarded) {
+    if (rule.RowFlipped)
+      PixelOffsetsAvx512Body<true, true>(rule, xs, ys, count, offsets);
+    else
+      PixelOffsetsAvx512Body<true, false>(rule, xs, ys, count, offsets);
+  } else if (rule.RowFlipped) {
+    PixelOffsetsAvx512Body<false, true>(rule, xs, ys, count, offsets);
+  } else {
+    PixelOffsetsAvx512Body<false, false>(rule, xs, ys, count, offsets);
+  }
+}
+
+#define VESK_AVX512_BYTES __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw,avx512vbmi")))
+
+// Byte indices that pack sixteen 4-byte pixels into 48 bytes of R, G, B, and
+// that spread 48 bytes of R, G, B into sixteen 4-byte pixels.
+struct BytePermutations {
+  alignas(64) std::uint8_t Pack[64];
+  alignas(64) std::uint8_t Spread[64];
+  constexpr BytePermutations() : Pack{}, Spread{} {
+    for (int i = 0; i < 64; ++i) {
+      Pack[i] = static_cast<std::uint8_t>(i < 48 ? 4 * (i / 3) + i % 3 : 0);
+      Spread[i] = static_cast<std::uint8_t>(3 * (i / 4) + (i % 4 < 3 ? i % 4 : 2));
+    }
+  }
+};
+constexpr BytePermutations kPermutations;
+
+// Grey levels (R + G + B) div 3 of sixteen 4-byte pixels; x * 43691 >> 17 is
+// x div 3 for every channel sum up to 765.
+VESK_AVX512_BYTES VESK_INLINE __m512i Greys512(__m512i pixels) {
+  const __m512i byte = _mm512_set1_epi32(0xFF);
+  const __m512i sum = _mm512_add_epi32(
+      _mm512_add_epi32(_mm512_and_si512(pixels, byte), _mm512_and_si512(_mm512_srli_epi32(pixels, 8), byte)),
+      _mm512_and_si512(_mm512_srli_epi32(pixels, 16), byte));
+  return _mm512_srli_epi32(_mm512_mullo_epi32(sum, _mm512_set1_epi32(43691)), 17);
+}
+
+// Writes the pixels of the lanes in `keep` as 48 bytes of R, G, B.
+VESK_AVX512_BYTES VESK_INLINE void StorePixels512(std::uint8_t* to, __m512i pixels, __mmask16 keep) {
+  const __m512i pack = _mm512_load_si512(kPermutations.Pack);
+  const __m512i packed = _mm512_permutexvar_epi8(pack, pixels);
+  const __mmask64 bytes =
+      _mm512_movepi8_mask(_mm512_permutexvar_epi8(pack, _mm512_movm_epi32(keep))) & ((std::uint64_t{1} << 48) - 1);
+  _mm512_mask_storeu_epi8(to, bytes, packed);
+}
+
+// Greys of one anaglyph channel: gathered at offsets (255 outside the
+// photograph) or read along a row.
+VESK_AVX512_BYTES VESK_INLINE __m512i ChannelGreys512(const std::uint8_t* source, const std::int32_t* offsets, int i,
+                                                      __mmask16& keep) {
+  if (offsets == nullptr) {
+    const __m512i bytes = _mm512_maskz_loadu_epi8((std::uint64_t{1} << 48) - 1, source + 3 * i);
+    return Greys512(_mm512_permutexvar_epi8(_mm512_load_si512(kPermutations.Spread), bytes));
+  }
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i offset = _mm512_loadu_si512(offsets + i);
+  const __mmask16 inside = _mm512_cmpge_epi32_mask(offset, zero);
+  keep &= _mm512_cmpneq_epi32_mask(offset, _mm512_set1_epi32(kSkip));
+  const __m512i greys = Greys512(_mm512_mask_i32gather_epi32(zero, inside, offset, source, 1));
+  return _mm512_mask_blend_epi32(inside, _mm512_set1_epi32(255), greys);
+}
+
+VESK_AVX512_BYTES int AnaglyphRowAvx512(const std::uint8_t* red, const std::int32_t* redOffsets,
+                                        const std::uint8_t* green, const std::int32_t* greenOffsets, int count,
+                                        std::uint8_t* to) {
+  int i = 0;
+  for (; i + 16 <= count; i += 16, to += 48) {
+    __mmask16 keep = 0xFFFF;
+    const __m512i redGreys = ChannelGreys512(red, redOffsets, i, keep);
+    const __m512i greenGreys = ChannelGreys512(green, greenOffsets, i, keep);
+    StorePixels512(to, _mm512_or_si512(redGreys, _mm512_slli_epi32(greenGreys, 8)), keep);
+  }
+  return i;
+}
+
+}  // namespace
+
+const Kernels* KernelsFor(InstructionSet set) {
+  static const Kernels baseline{MapRowOffsetsSse2, MapPointsSse2, PixelOffsetsSse2, nullptr};
+  static const Kernels avx2{MapRowOffsetsAvx2, MapPointsAvx2, PixelOffsetsAvx2, nullptr};
+  static const bool byteInstructions = __builtin_cpu_supports("avx512vbmi");
+  static const Kernels avx512{MapRowOffsetsAvx512, MapPointsAvx512Generic, PixelOffsetsAvx512,
+                              byteInstructions ? AnaglyphRowAvx512 : nullptr};
+  switch (set) {
+    case InstructionSet::Baseline:
+      return &baseline;
+    case InstructionSet::Avx2:
+      return __builtin_cpu_supports("avx2") ? &avx2 : nullptr;
+    case InstructionSet::Avx512:
+      return (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+              __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw"))
+                 ? &avx512
+                 : nullptr;
+  }
+  return nullptr;
+}
+
+const Kernels& FastestKernels() {
+  for (const InstructionSet set : {InstructionSet::Avx512, InstructionSet::Avx2})
+    if (const Kernels* kernels = KernelsFor(set)) return *kernels;
+  return *KernelsFor(InstructionSet::Baseline);
+}
+
+}  // namespace vesk::render_detail

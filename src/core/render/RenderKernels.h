@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+
+#include "render/RenderEngine.h"
+#include "render/RenderRequest.h"
+
+namespace vesk::render_detail {
+
+// Special values of a pixel offset.
+inline constexpr std::int32_t kSkip = -1;      // nothing is written for this sample
+inline constexpr std::int32_t kNoColour = -2;  // the read fell outside the photograph
+
+// One map over a run of walk columns: per-column products a0 x, b0 x, c0 x.
+struct MapColumns {
+  const double* A0x;
+  const double* B0x;
+  const double* C0x;
+};
+
+// The same map's per-row products a1 y, b1 y, c1 y and its constant terms.
+struct MapRow {
+  double A1y;
+  double B1y;
+  double C1y;
+  double A2;
+  double B2;
+};
+
+// How a map result (X, Y) addresses a pixel of an image, as the offset
+// row * Stride + column * PixelBytes: the column is
+// trunc(X + OffsetX); the row trunc(Y), or trunc(OffsetY - Y * ScaleY) when
+// RowFlipped. A guarded rule first skips every (X, Y) not strictly inside
+// 0 < X < GuardWidth, 0 < Y < GuardHeight.
+struct PixelRule {
+  bool Guarded = false;
+  double GuardWidth = 0;
+  double GuardHeight = 0;
+  double OffsetX = 0;
+  bool RowFlipped = false;
+  double OffsetY = 0;
+  double ScaleY = 1;
+  int Width = 0;  // the addressed image
+  int Height = 0;
+  std::int32_t Stride = 0;       // offset from one row to the next
+  std::int32_t PixelBytes = 3;   // offset from one column to the next
+  std::int32_t Outside = kSkip;  // what a position outside the image gives
+};
+
+struct Kernels {
+  // For `count` samples of one walk row: the pixel offsets of the map
+  // results under `rule`, and, where x and y are not null, the results
+  // themselves. Returns the index of the first sample whose evaluation
+  // faults (zero or non-finite denominator, non-finite result), or -1.
+  int (*MapRowOffsets)(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                       std::int32_t* offsets, double* x, double* y);
+  // X, Y = t(p, q) for `count` points; fault index as above.
+  int (*MapPoints)(const JobTransform& t, const double* p, const double* q, int count, double* x, double* y);
+  // Byte offsets of the addressed pixels, or rule.Outside / kSkip.
+  void (*PixelOffsets)(const PixelRule& rule, const double* x, const double* y, int count, std::int32_t* offsets);
+
+  // Optional whole-row transfer into `count` consecutive result pixels at
+  // `to`; returns how many leading pixels it wrote (the caller does the rest
+  // one by one), or is null where the processor lacks the instructions.
+  //
+  // Anaglyph: red from the second photograph, green from the first, blue 0.
+  // Each channel's grey comes either from a photograph pixel at an offset
+  // (255 for kNoColour) or, where its offsets are null, from the pixels of
+  // `row` one after the other. A kSkip in either leaves the pixel as it is.
+  int (*AnaglyphRow)(const std::uint8_t* red, const std::int32_t* redOffsets, const std::uint8_t* green,
+                     const std::int32_t* greenOffsets, int count, std::uint8_t* to);
+};
+
+// The kernels built for `set`, or null when the processor lacks it. All
+// give the same bits.
+const Kernels* KernelsFor(InstructionSet set);
+// AVX-512 or AVX2 when the processor has them, otherwise the SSE2 baseline.
+const Kernels& FastestKernels();
+
+}  // namespace vesk::render_detail

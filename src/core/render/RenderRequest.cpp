@@ -1,0 +1,116 @@
+#include "render/RenderRequest.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "common/VeskError.h"
+#include "render/AreaWalk.h"
+#include "render/RenderMessages.h"
+
+namespace vesk {
+
+JobTransform JobTransformFromStored(const std::array<double, 8>& stored) {
+  return JobTransform{{stored[0], stored[1], stored[2], stored[5], stored[6], stored[7], stored[3], stored[4]}};
+}
+
+JobTransform JobTransformFromList(const VT_Points& coefficients) {
+  std::array<double, 8> stored{};
+  for (int i = 0; i < 8; ++i) stored[static_cast<std::size_t>(i)] = coefficients.Get(i)->X;
+  return JobTransformFromStored(stored);
+}
+
+RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, int mode, const BuildArea& area,
+                                const ImagePlane& plane1, const ImagePlane& plane2, Origin origin) {
+  RenderRequest request;
+  request.Mode = mode;
+  request.From = origin;
+  request.Transform1 = JobTransformFromList(list1);
+  if (mode == static_cast<int>(BuildMode::AnaglyphOnScene) ||
+      mode == static_cast<int>(BuildMode::AnaglyphOnSceneInterpolated))
+    request.Transform2 = JobTransformFromList(list2);
+  request.Area = area;
+  request.Plane1 = plane1;
+  request.Plane2 = plane2;
+  return request;
+}
+
+namespace {
+
+// Photographs are addressed with 32-bit byte offsets.
+constexpr double kMaxImageBytes = static_cast<double>(std::numeric_limits<std::int32_t>::max());
+
+bool FitsInBytes(double width, double height) { return width * height * 3.0 <= kMaxImageBytes; }
+
+// The photograph whose grid a mode walks (modes 0..8).
+bool WalksFirstPhotograph(int mode) { return mode == 1 || mode == 3 || mode == 4 || mode == 6 || mode == 8; }
+
+// Number of whole steps in |extent|.
+double StepCount(double low, double high, double step) { return std::trunc(std::fabs(high - low) / step); }
+
+void ValidatePhotograph(PictureSize size) {
+  if (size.Width <= 0 || size.Height <= 0) throw VeskError(kPhotographEmpty);
+  if (!FitsInBytes(size.Width, size.Height)) throw VeskError(kPhotographTooLarge);
+}
+
+void ValidateArea(const BuildArea& area) {
+  if (!std::isfinite(area.XMin) || !std::isfinite(area.XMax) || !std::isfinite(area.YMin) ||
+      !std::isfinite(area.YMax) || !std::isfinite(std::fabs(area.XMax - area.XMin)) ||
+      !std::isfinite(std::fabs(area.YMax - area.YMin)))
+    throw VeskError(kAreaBoundsWrong);
+  if (!std::isfinite(area.Step) || !(area.Step > 0)) throw VeskError(kAreaStepNotPositive);
+  const double columns = StepCount(area.XMin, area.XMax, area.Step);
+  const double rows = StepCount(area.YMin, area.YMax, area.Step);
+  if (columns < 1 || rows < 1) throw VeskError(kAreaSmallerThanStep);
+  if (!(columns <= kMaxImageBytes) || !(rows <= kMaxImageBytes) || !FitsInBytes(columns, rows))
+    throw VeskError(kAreaTooLarge);
+  // The walk adds the step again and again; where the bounds are so large
+  // that adding it barely moves the position, the walk would not end.
+  if (!WalkLength(area.XMin, area.XMax, area.Step, static_cast<std::int64_t>(columns)) ||
+      !WalkLength(area.YMin, area.YMax, area.Step, static_cast<std::int64_t>(rows)))
+    throw VeskError(kAreaStepTooFine);
+}
+
+}  // namespace
+
+PictureSize ResultSize(const RenderRequest& request, PictureSize photo1, PictureSize photo2) {
+  switch (request.Mode) {
+    case 0:
+    case 3:
+    case 4:
+    case 6:
+    case 8:
+      return photo1;
+    case 1:
+    case 2:
+    case 5:
+    case 7:
+      return photo2;
+    case 9:
+    case 10:
+    case 11: {
+      const BuildArea& area = request.Area;
+      return PictureSize{static_cast<int>(StepCount(area.XMin, area.XMax, area.Step)),
+                         static_cast<int>(StepCount(area.YMin, area.YMax, area.Step))};
+    }
+    default:
+      return PictureSize{};
+  }
+}
+
+void ValidateRenderRequest(const RenderRequest& request, PictureSize photo1, PictureSize photo2) {
+  if (request.From != Origin::FromReferencePoints && request.From != Origin::FromOrientation)
+    throw VeskError(kOriginUnknown);
+  if (!IsKnownBuildMode(request.Mode)) return;
+  if (!FitsInBytes(photo1.Width, photo1.Height) || !FitsInBytes(photo2.Width, photo2.Height))
+    throw VeskError(kPhotographTooLarge);
+  if (IsBuildAreaMode(request.Mode)) {
+    ValidateArea(request.Area);
+    return;
+  }
+  // The walked photograph and the frame written into must both have pixels.
+  ValidatePhotograph(WalksFirstPhotograph(request.Mode) ? photo1 : photo2);
+  ValidatePhotograph(ResultSize(request, photo1, photo2));
+}
+
+}  // namespace vesk

@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <QImageWriter>
+#include <atomic>
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+#include "ImageFiles.h"
+#include "cli/CliTestSupport.h"
+#include "commands/RenderInputs.h"
+#include "render/RenderEngine.h"
+#include "render/RenderMessages.h"
+#include "support/TempDir.h"
+
+namespace vesk {
+namespace {
+
+using test::RunVeskCli;
+
+RgbImage NoisePhoto(int width, int height, unsigned seed) {
+  RgbImage photo(width, height);
+  std::mt19937 random(seed);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      photo.SetPixel(x, y,
+                     Rgb{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+                         static_cast<std::uint8_t>(random())});
+  return photo;
+}
+
+// Two small photographs written into a temporary folder.
+struct Photographs {
+  test::TempDir Dir;
+  RgbImage First = NoisePhoto(23, 17, 1);
+  RgbImage Second = NoisePhoto(19, 21, 2);
+  std::string FirstPath = Dir.File("first.bmp");
+  std::string SecondPath = Dir.File("second.png");
+  Photographs() {
+    EXPECT_TRUE(cli::SaveImage(First, FirstPath));
+    EXPECT_TRUE(cli::SaveImage(Second, SecondPath));
+  }
+};
+
+RgbImage EngineResult(const RenderRequest& request, const RgbImage& first, const RgbImage& second) {
+  ProgressReporter quiet;
+  return RenderBuild(request, first, second, quiet).Result;
+}
+
+TEST(RenderCommandTest, ExplicitMapsGiveTheEngineResultInBmpOrPng) {
+  Photographs photos;
+  struct Case {
+    std::vector<std::string> Options;
+    RenderRequest Request;
+  };
+  RenderRequest anaglyph;
+  anaglyph.Mode = 11;
+  anaglyph.Transform1 = JobTransformFromStored({0.9, 0.1, 1.5, 0.01, -0.02, -0.05, 1.1, 0.3});
+  anaglyph.Transform2 = JobTransformFromStored({1.05, -0.08, -0.4, -0.015, 0.012, 0.07, 0.95, 0.2});
+  anaglyph.Area = BuildArea{-2, 20, -3, 18, 0.5};
+  RenderRequest orientation;
+  orientation.Mode = 8;
+  orientation.From = Origin::FromOrientation;
+  orientation.Transform1 = JobTransformFromStored({1, 0, 0.5, 0, 0, 0, 1, -0.25});
+  orientation.Plane1 = ImagePlane{11.5, 8.5, 0.9};
+  orientation.Plane2 = ImagePlane{9, 10, 1.1};
+  const std::vector<Case> cases = {
+      {{"--mode", "11", "--transform1", "0.9,0.1,1.5,0.01,-0.02,-0.05,1.1,0.3", "--transform2",
+        "1.05, -0.08, -0.4, -0.015, 0.012, 0.07, 0.95, 0.2", "--area", "-2", "20", "-3", "18", "--step", "0.5"},
+       anaglyph},
+      {{"--mode", "8", "--transform1", "1,0,0.5,0,0,0,1,-0.25", "--origin", "orientation", "--centre1", "11.5", "8.5",
+        "--centre2", "9", "10", "--correction1", "0.9", "--correction2", "1.1", "--threads", "1"},
+       orientation},
+  };
+  for (const Case& c : cases) {
+    for (const std::string name : {"out.bmp", "out.PNG"}) {
+      std::vector<std::string> args = {"render", "--photo1", photos.FirstPath, "--photo2", photos.SecondPath};
+      args.insert(args.end(), c.Options.begin(), c.Options.end());
+      args.insert(args.end(), {"-o", photos.Dir.File(name)});
+      const auto run = RunVeskCli(args);
+      ASSERT_EQ(run.Status, 0) << run.Err;
+      EXPECT_EQ(run.Err, "");  // no bar when standard error is not a terminal
+      const auto written = cli::LoadImage(photos.Dir.File(name));
+      ASSERT_TRUE(written.has_value());
+      EXPECT_TRUE(*written == EngineResult(c.Request, photos.First, photos.Second)) << name;
+    }
+  }
+  // A 24-bit BMP: bits per pixel at byte 28; PNG signature for .png.
+  const std::string bmp = photos.Dir.Read("out.bmp");
+  ASSERT_GT(bmp.size(), 30u);
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_EQ(static_cast<int>(static_cast<unsigned char>(bmp[28])), 24);
+  EXPECT_EQ(photos.Dir.Read("out.PNG").substr(1, 3), "PNG");
+}
+
+TEST(RenderCommandTest, TimingAndTiffPhotographs) {
+  Photographs photos;
+  std::string first = photos.FirstPath;
+  if (QImageWriter::supportedImageFormats().contains("tiff")) {
+    QImage tiff(QString::fromStdString(photos.FirstPath));
+    first = photos.Dir.File("first.tif");
+    ASSERT_TRUE(tiff.save(QString::fromStdString(first), "TIFF"));
+  }
+  const auto run = RunVeskCli({"render", "--photo1", first, "--photo2", photos.SecondPath, "--mode", "7",
+                               "--transform1", "1,0,0,0,0,0,1,0", "--timing", "-o", photos.Dir.File("t.bmp")});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Err.rfind("render: ", 0), 0u) << run.Err;
+  EXPECT_EQ(run.Err.substr(run.Err.size() - 4), " ms\n");
+}
+
+TEST(RenderCommandTest, WrongInputsExitWithOneAndWriteNothing) {
+  Photographs photos;
+  const std::string notImage = photos.Dir.Write("text.bmp", "hello");
+  const std::string out = photos.Dir.File("none.bmp");
+  struct Case {
+    std::vector<std::string> Args;
+    std::string Message;
+  };
+  const std::vector<Case> cases = {
+      {{"--photo1", photos.Dir.File("missing.bmp"), "--photo2", photos.SecondPath, "--mode", "7", "--transform1",
+        "1,0,0,0,0,0,1,0"},
+       "Файл " + photos.Dir.File("missing.bmp") + " не найден!"},
+      {{"--photo1", notImage, "--photo2", photos.SecondPath, "--mode", "7", "--transform1", "1,0,0,0,0,0,1,0"},
+       notImage + ": " + kPhotographUnreadable},
+      {{"--photo1", photos.FirstPath, "--photo2", photos.SecondPath, "--mode", "9", "--transform1", "1,0,0,0,0,0,1,0",
+        "--area", "0", "0.5", "0", "10", "--step", "1"},
+       kAreaSmallerThanStep},
+      // d = 1 - x / 3 vanishes at x = 3: the build stops without a result.
+      {{"--photo1", photos.FirstPath, "--photo2", photos.SecondPath, "--mode", "8", "--transform1",
+        "1,0,0,-0.3333333333333333,0,0,1,0"},
+       kRenderArithmeticFault},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"render"};
+    args.insert(args.end(), c.Args.begin(), c.Args.end());
+    args.insert(args.end(), {"-o", out});
+    const auto run = RunVeskCli(args);
+    EXPECT_EQ(run.Status, 1) << c.Message;
+    EXPECT_EQ(run.Err, "vesk-cli render: " + c.Message + "\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
+}
+
+TEST(RenderCommandTest, CtrlCStopsWithoutWritingAFile) {
+  Photographs photos;
+  std::ostringstream out, err;
+  std::atomic<bool> interrupted{true};
+  cli::CliEnvironment env{out, err, [](const char*) -> const char* { return nullptr; }, true, &interrupted};
+  const std::string result = photos.Dir.File("r.bmp");
+  const int status = cli::RunCli({"render", "--photo1", photos.FirstPath, "--photo2", photos.SecondPath, "--mode", "2",
+                                  "--transform1", "1,0,0,0,0,0,1,0", "-o", result},
+                                 env);
+  EXPECT_EQ(status, 130);
+  EXPECT_FALSE(std::filesystem::exists(result));
+  EXPECT_NE(err.str().find("interrupted"), std::string::npos);
+}
+
+TEST(RenderCommandTest, ProgressBarOnATerminal) {
+  Photographs photos;
+  std::ostringstream out, err;
+  std::atomic<bool> interrupted{false};
+  cli::CliEnvironment env{out, err, [](const char*) -> const char* { return nullptr; }, true, &interrupted};
+  const int status = cli::RunCli({"render", "--photo1", photos.FirstPath, "--photo2", photos.SecondPath, "--mode", "3",
+                                  "--transform1", "1,0,0,0,0,0,1,0", "-o", photos.Dir.File("r.bmp")},
+                                 env);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(err.str().find("] 100%"), std::string::npos) << err.str();
+  EXPECT_EQ(err.str().back(), '\n');
+}
+
+TEST(RenderCommandTest, BuildMenuNamesGiveTheWorkspacesModes) {
+  struct Case {
+    const char* Build;
+    int Without;
+    int With;
+  };
+  const std::vector<Case> menu = {{"second-to-first", 0, 8}, {"first-to-second", 1, 7}, {"first-to-plan", 4, 9},
+                                  {"second-to-plan", 5, 10}, {"anaglyph-second", 2, 2}, {"anaglyph-first", 3, 3},
+                                  {"anaglyph-scene", 6, 11}};
+  for (const Case& c : menu) {
+    EXPECT_EQ(cli::BuildModeFor(c.Build, false), c.Without) << c.Build;
+    EXPECT_EQ(cli::BuildModeFor(c.Build, true), c.With) << c.Build;
+  }
+  EXPECT_FALSE(cli::BuildModeFor("anaglyph-plan", true).has_value());
+
+  // The project form's defaults are the dialogs': with interpolation, area
+  // -100 600 -100 500, step 1.
+  cli::Arguments args({"--by", "points", "--build", "anaglyph-scene"});
+  const cli::ProjectBuildOptions options = cli::ReadProjectBuildOptions(args, "p.prt");
+  EXPECT_EQ(options.Mode, 11);
+  EXPECT_EQ(options.Area.XMin, -100);
+  EXPECT_EQ(options.Area.XMax, 600);
+  EXPECT_EQ(options.Area.YMin, -100);
+  EXPECT_EQ(options.Area.YMax, 500);
+  EXPECT_EQ(options.Area.Step, 1);
+  EXPECT_FALSE(options.AutoStep);
+  cli::Arguments automatic({"--by", "orientation", "--build", "first-to-plan", "--interpolation", "off", "--step",
+                            "auto", "--area", "0", "10", "-5", "5"});
+  const cli::ProjectBuildOptions other = cli::ReadProjectBuildOptions(automatic, "p.prt");
+  EXPECT_EQ(other.Mode, 4);
+  EXPECT_TRUE(other.AutoStep);
+  EXPECT_EQ(other.Area.YMin, -5);
+}
+
+TEST(RenderCommandTest, UsageErrorsExitWithTwo) {
+  const std::vector<std::string> explicitForm = {"render", "--photo1", "a.bmp", "--photo2", "b.bmp"};
+  const std::vector<std::vector<std::string>> usages = {
+      {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,0"},                  // no -o
+      {"--mode", "12", "--transform1", "1,0,0,0,0,0,1,0", "-o", "x.bmp"},  // mode outside 0..11
+      {"--mode", "7", "--transform1", "1,0,0,0,0,0,1", "-o", "x.bmp"},     // seven coefficients
+      {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,z", "-o", "x.bmp"},   // not a number
+      {"--mode", "11", "--transform1", "1,0,0,0,0,0,1,0", "-o", "x.bmp"},  // no second map
+      {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,0", "--centre1", "1", "2", "-o", "x.bmp"},
+      {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,0", "--origin", "scene", "-o", "x.bmp"},
+      {"--mode", "9", "--transform1", "1,0,0,0,0,0,1,0", "--step", "0", "-o", "x.bmp"},
+      {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,0", "--threads", "0", "-o", "x.bmp"},
+      {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,0", "--bogus", "-o", "x.bmp"},
+  };
+  for (const auto& usage : usages) {
+    std::vector<std::string> args = explicitForm;
+    args.insert(args.end(), usage.begin(), usage.end());
+    const auto run = RunVeskCli(args);
+    EXPECT_EQ(run.Status, 2) << args[6] << " " << run.Err;
+  }
+  const std::vector<std::vector<std::string>> projectUsages = {
+      {"--by", "points", "--build", "anaglyph-scene", "-o", "x.bmp", "--interpolation", "maybe"},
+      {"--by", "points", "--build", "anaglyph-plan", "-o", "x.bmp"},
+      {"--by", "scene", "--build", "anaglyph-scene", "-o", "x.bmp"},
+      {"--by", "points", "--build", "first-to-plan", "--step", "-1", "-o", "x.bmp"},
+      {"--by", "orientation", "--build", "first-to-plan", "--convention", "polar", "-o", "x.bmp"},
+  };
+  for (const auto& usage : projectUsages) {
+    std::vector<std::string> args = {"render", "--project", "p.prt"};
+    args.insert(args.end(), usage.begin(), usage.end());
+    EXPECT_EQ(RunVeskCli(args).Status, 2);
+  }
+}
+
+}  // namespace
+}  // namespace vesk

@@ -1,0 +1,233 @@
+#pragma once
+
+// The rendering job written the plain way, one pixel at a time, exactly as
+// the build modes are described: walk the columns, map every grid point, read
+// and write single pixels. The fast engine must agree with it bit for bit.
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/NumericHelpers.h"
+#include "render/RenderEngine.h"
+
+namespace vesk::test {
+
+// Records what a job tells its progress display, in order.
+class ProgressLog : public ProgressReporter {
+ public:
+  explicit ProgressLog(int cancelAtQuestion = -1) : cancelAt_(cancelAtQuestion) {}
+  void SetPosition(int position) override { Events.push_back("P" + std::to_string(position)); }
+  void SetElapsedText(const std::string& text) override { Texts.push_back(text); }
+  bool CancelRequested() const override {
+    Events.push_back("?");
+    return ++questions_ == cancelAt_;
+  }
+  mutable std::vector<std::string> Events;
+  std::vector<std::string> Texts;
+
+ private:
+  int cancelAt_;
+  mutable int questions_ = 0;
+};
+
+class PlainColumnWalk {
+ public:
+  PlainColumnWalk(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2)
+      : r_(request), p1_(photo1), p2_(photo2) {}
+
+  RenderOutcome Run(ProgressReporter& reporter) {
+    const int mode = r_.Mode;
+    if (mode < 0 || mode > 11) {
+      reporter.SetPosition(100);
+      return RenderOutcome{};
+    }
+    int w = 0, h = 0;
+    if (mode == 1 || mode == 2 || mode == 5 || mode == 7) {
+      w = p2_.Width();
+      h = p2_.Height();
+    } else if (mode <= 8) {
+      w = p1_.Width();
+      h = p1_.Height();
+    } else {
+      w = static_cast<int>(std::trunc(std::fabs(r_.Area.XMax - r_.Area.XMin) / r_.Area.Step));
+      h = static_cast<int>(std::trunc(std::fabs(r_.Area.YMax - r_.Area.YMin) / r_.Area.Step));
+    }
+    result_ = RgbImage(w, h, kWhite);
+    const bool ok = mode <= 8 ? ImageGridWalk(reporter) : BuildAreaWalk(reporter);
+    if (!ok) return RenderOutcome{fault_ ? RenderStatus::Failed : RenderStatus::Cancelled, RgbImage()};
+    reporter.SetPosition(100);
+    return RenderOutcome{RenderStatus::Completed, result_};
+  }
+
+ private:
+  bool Orientation() const { return r_.From == Origin::FromOrientation; }
+  const ImagePlane& Plane(int k) const { return k == 1 ? r_.Plane1 : r_.Plane2; }
+  const RgbImage& Photo(int k) const { return k == 1 ? p1_ : p2_; }
+
+  // ApplyTransform; false on an arithmetic fault.
+  bool Apply(const JobTransform& t, double x, double y, double& X, double& Y) {
+    const double d = t.C0() * x + t.C1() * y + 1;
+    X = (t.A0() * x + t.A1() * y + t.A2()) / d;
+    Y = (t.B0() * x + t.B1() * y + t.B2()) / d;
+    if (d == 0 || !std::isfinite(d) || !std::isfinite(X) || !std::isfinite(Y)) fault_ = true;
+    return !fault_;
+  }
+
+  // Pixel index by truncation; nothing outside the 32-bit range.
+  static std::optional<long long> Trunc(double v) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) return std::nullopt;
+    return static_cast<long long>(std::trunc(v));
+  }
+
+  // The pixel of photograph k for a map result.
+  std::optional<std::pair<long long, long long>> PixelOf(int k, double X, double Y) const {
+    const auto column = Trunc(Orientation() ? X + Plane(k).CentreX : X);
+    const auto row = Trunc(Orientation() ? Plane(k).CentreY - Y * Plane(k).CorrectionValue : Y);
+    if (!column || !row) return std::nullopt;
+    return std::make_pair(*column, *row);
+  }
+
+  static std::optional<Rgb> Read(const RgbImage& photo, std::optional<std::pair<long long, long long>> at) {
+    if (!at || at->first < 0 || at->second < 0 || at->first >= photo.Width() || at->second >= photo.Height())
+      return std::nullopt;
+    return photo.Pixel(static_cast<int>(at->first), static_cast<int>(at->second));
+  }
+  void Write(std::optional<long long> column, std::optional<long long> row, Rgb colour) {
+    if (!column || !row || *column < 0 || *row < 0 || *column >= result_.Width() || *row >= result_.Height()) return;
+    result_.SetPixel(static_cast<int>(*column), static_cast<int>(*row), colour);
+  }
+  static std::uint8_t GreyOr255(std::optional<Rgb> c) { return c ? GreyLevel(*c) : 255; }
+  static bool Inside(double X, double Y, const RgbImage& photo) {
+    return 0 < X && X < photo.Width() && 0 < Y && Y < photo.Height();
+  }
+  bool Guarded() const { return !Orientation(); }
+
+  bool ImageGridWalk(ProgressReporter& reporter) {
+    const int mode = r_.Mode;
+    const int walked = (mode == 0 || mode == 2 || mode == 5 || mode == 7) ? 2 : 1;
+    const RgbImage& grid = Photo(walked);
+    const double progressStep = 100.0 / grid.Width();
+    double progressSum = 0;
+    std::vector<double> X(grid.Height() + 1), Y(grid.Height() + 1), P(grid.Height() + 1), Q(grid.Height() + 1);
+    for (int column = 0; column < grid.Width(); ++column) {
+      if (reporter.CancelRequested()) return false;
+      for (int row = 0; row < grid.Height(); ++row) {
+        double x = column, y = row;
+        if (Orientation()) {
+          x = column - Plane(walked).CentreX;
+          y = (Plane(walked).CentreY - row) / Plane(walked).CorrectionValue;
+        }
+        if (mode == 6) {
+          if (!Apply(r_.Transform1, x, y, P[row], Q[row])) return false;
+          if (!Apply(r_.Transform2, P[row], Q[row], X[row], Y[row])) return false;
+        } else if (!Apply(r_.Transform1, x, y, X[row], Y[row])) {
+          return false;
+        }
+      }
+      for (int j = 0; j < grid.Height(); ++j) {
+        const double x = X[j], y = Y[j];
+        const double hr = result_.Height();
+        switch (mode) {
+          case 0:
+          case 1: {
+            const int frame = mode == 0 ? 1 : 2;
+            if (Guarded() && !Inside(x, y, Photo(frame))) break;
+            const auto at = PixelOf(frame, x, y);
+            if (at) Write(at->first, at->second, grid.Pixel(column, j));
+            break;
+          }
+          case 2:
+            result_.SetPixel(column, j,
+                             Rgb{GreyLevel(p2_.Pixel(column, j)), GreyOr255(Read(p1_, PixelOf(1, x, y))), 0});
+            break;
+          case 3:
+            result_.SetPixel(column, j,
+                             Rgb{GreyOr255(Read(p2_, PixelOf(2, x, y))), GreyLevel(p1_.Pixel(column, j)), 0});
+            break;
+          case 4:
+          case 5:
+            if (!Inside(x, y, grid)) break;
+            Write(Trunc(x), Trunc(hr - y), grid.Pixel(column, j));
+            break;
+          case 6:
+            Write(Trunc(P[j]), Trunc(hr - Q[j]),
+                  Rgb{GreyOr255(Read(p2_, PixelOf(2, x, y))), GreyLevel(p1_.Pixel(column, j)), 0});
+            break;
+          case 7:
+          case 8: {
+            const int source = mode == 7 ? 1 : 2;
+            if (Guarded() && !Inside(x, y, Photo(source))) break;
+            const auto colour = Read(Photo(source), PixelOf(source, x, y));
+            result_.SetPixel(column, j, colour ? *colour : kBlack);
+            break;
+          }
+        }
+      }
+      progressSum += progressStep;
+      reporter.SetPosition(std::min(100, static_cast<int>(std::trunc(progressSum))));
+    }
+    return true;
+  }
+
+  std::optional<long long> AreaPosition(double v) const {
+    if (r_.Mode != 11) return Trunc(v);
+    if (!(v > -1e9 && v < 1e9)) return std::nullopt;
+    return RoundHalfAway(v);
+  }
+
+  bool BuildAreaWalk(ProgressReporter& reporter) {
+    const BuildArea& a = r_.Area;
+    const double progressStep = 100.0 / (std::fabs(a.XMax - a.XMin) / a.Step);
+    double progressSum = 0;
+    std::vector<double> X, Y, P, Q;
+    for (double planX = a.XMin; planX <= a.XMax; planX = planX + a.Step) {
+      if (reporter.CancelRequested()) return false;
+      X.clear();
+      Y.clear();
+      P.clear();
+      Q.clear();
+      for (double ys = a.YMin; ys <= a.YMax; ys = ys + a.Step) {
+        double x = 0, y = 0, p = 0, q = 0;
+        if (!Apply(r_.Transform1, planX, ys, x, y)) return false;
+        if (r_.Mode == 11) {
+          p = x;
+          q = y;
+          if (!Apply(r_.Transform2, planX, ys, x, y)) return false;
+        }
+        X.push_back(x);
+        Y.push_back(y);
+        P.push_back(p);
+        Q.push_back(q);
+      }
+      std::size_t j = 0;
+      for (double ys = a.YMin; ys <= a.YMax; ys = ys + a.Step, ++j) {
+        const auto column = AreaPosition((planX - a.XMin) / a.Step);
+        const auto row = AreaPosition((std::fabs(a.YMax - a.YMin) - (ys - a.YMin)) / a.Step);
+        if (r_.Mode == 11) {
+          if (Guarded() && !(Inside(X[j], Y[j], p2_) && Inside(P[j], Q[j], p1_))) continue;
+          Write(column, row,
+                Rgb{GreyOr255(Read(p2_, PixelOf(2, X[j], Y[j]))), GreyOr255(Read(p1_, PixelOf(1, P[j], Q[j]))), 0});
+        } else {
+          const int source = r_.Mode == 9 ? 1 : 2;
+          if (Guarded() && !Inside(X[j], Y[j], Photo(source))) continue;
+          const auto colour = Read(Photo(source), PixelOf(source, X[j], Y[j]));
+          Write(column, row, colour ? *colour : kBlack);
+        }
+      }
+      progressSum += progressStep;
+      reporter.SetPosition(std::min(100, static_cast<int>(std::trunc(progressSum))));
+    }
+    return true;
+  }
+
+  const RenderRequest& r_;
+  const RgbImage& p1_;
+  const RgbImage& p2_;
+  RgbImage result_;
+  bool fault_ = false;
+};
+
+}  // namespace vesk::test

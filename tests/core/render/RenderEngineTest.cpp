@@ -1,0 +1,441 @@
+#include "render/RenderEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "PlainColumnWalk.h"
+#include "common/VeskError.h"
+#include "render/RenderMessages.h"
+
+namespace vesk {
+namespace {
+
+RgbImage NoisePhoto(int width, int height, unsigned seed) {
+  RgbImage photo(width, height);
+  std::mt19937 random(seed);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      photo.SetPixel(x, y,
+                     Rgb{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+                         static_cast<std::uint8_t>(random())});
+  return photo;
+}
+
+// Coefficients written as X = (a0 x + a1 y + a2) / d, Y = (b0 x + b1 y + b2) / d, d = c0 x + c1 y + 1.
+JobTransform Map(double a0, double a1, double a2, double b0, double b1, double b2, double c0 = 0, double c1 = 0) {
+  return JobTransform{{a0, a1, a2, b0, b1, b2, c0, c1}};
+}
+const JobTransform kIdentity = Map(1, 0, 0, 0, 1, 0);
+
+struct MapCase {
+  const char* Name;
+  JobTransform First;
+  JobTransform Second;
+};
+
+// Maps that land samples on guard bounds, on .4/.6 fractions, outside the
+// photographs, beyond the 32-bit range, and true projective ones; two
+// photographs of different sizes so that every frame mix-up shows.
+const std::vector<MapCase>& MapCases() {
+  static const std::vector<MapCase> cases = {
+      {"identity", kIdentity, kIdentity},
+      {"shift onto bounds", Map(1, 0, 1, 0, 1, -1), Map(1, 0, -1, 0, 1, 1)},
+      {"fractions", Map(1, 0, 0.4, 0, 1, -0.6), Map(0.5, 0, 0.6, 0, 0.5, 0.4)},
+      {"half scale", Map(0.5, 0, 0, 0, 0.5, 0), Map(2, 0, -3, 0, 2, -2)},
+      {"mirror", Map(-1, 0, 6, 0, -1, 4), Map(0, 1, 0, 1, 0, 0)},
+      {"beyond 32 bits", Map(1e12, 0, -3e12, 0, 1, 0), Map(1, 0, 0, 0, -3e10, 1e10)},
+      {"projective", Map(0.9, 0.1, 0.7, -0.05, 1.1, 0.3, 0.01, -0.02),
+       Map(1.05, -0.08, -0.4, 0.07, 0.95, 0.2, -0.015, 0.012)},
+      {"strong projective", Map(1.3, 0.4, -1, 0.2, 0.8, 1.5, 0.09, 0.07),
+       Map(0.7, -0.3, 2, 0.25, 1.2, -0.5, -0.06, 0.08)},
+      {"zero denominator", Map(1, 0, 0, 0, 1, 0, -1.0 / 3.0, 0), kIdentity},
+      {"second map faults", kIdentity, Map(1, 0, 0, 0, 1, 0, 0, -0.5)},
+  };
+  return cases;
+}
+
+struct OriginCase {
+  Origin From;
+  ImagePlane Plane1;
+  ImagePlane Plane2;
+};
+
+const std::vector<OriginCase>& OriginCases() {
+  static const std::vector<OriginCase> cases = {
+      {Origin::FromReferencePoints, {}, {}},
+      {Origin::FromOrientation, {3.5, 2.25, 0.8}, {2, 4, 1.25}},
+      {Origin::FromOrientation, {0, 0, 1}, {1, 7, 1}},
+      {Origin::FromOrientation, {3, 2, 0}, {2, 4, 1}},  // a zero correction value faults
+  };
+  return cases;
+}
+
+const std::vector<BuildArea>& AreaCases() {
+  static const std::vector<BuildArea> cases = {
+      {0, 6, 0, 5, 1},  // whole multiples of the step: last column and first row fall outside
+      {-1.5, 5.5, -0.5, 7, 0.5},
+      {0.3, 2.9, -0.2, 1.9, 0.1},  // accumulated positions truncate onto the same pixel
+      {0.25, 7.75, 0.1, 3.2, 0.3},
+      {6, 0, 0, 5, 1},  // reversed x: nothing walked
+      {0, 6, 5, 0, 1},  // reversed y: no sample in any column
+      {-1, 4, -2, 3, 0.5},
+  };
+  return cases;
+}
+
+void ExpectSameOutcome(const RenderOutcome& expected, const RenderOutcome& actual, const std::string& what) {
+  ASSERT_EQ(static_cast<int>(expected.Status), static_cast<int>(actual.Status)) << what;
+  ASSERT_EQ(expected.Result.Width(), actual.Result.Width()) << what;
+  ASSERT_EQ(expected.Result.Height(), actual.Result.Height()) << what;
+  for (int y = 0; y < expected.Result.Height(); ++y)
+    for (int x = 0; x < expected.Result.Width(); ++x)
+      ASSERT_TRUE(expected.Result.Pixel(x, y) == actual.Result.Pixel(x, y)) << what << " at " << x << "," << y;
+}
+
+struct EngineVariant {
+  int Threads;
+  int Strip;
+  std::optional<InstructionSet> Instructions;
+};
+// Every instruction set the processor has (others fall back to the baseline),
+// one and several threads, strips of one column up to the default width.
+const std::vector<EngineVariant> kVariants = {{1, 0, std::nullopt},
+                                              {3, 1, InstructionSet::Avx2},
+                                              {2, 3, InstructionSet::Baseline},
+                                              {2, 0, InstructionSet::Avx512},
+                                              {1, 5, InstructionSet::Baseline}};
+
+void CompareWithPlainWalk(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2,
+                          const std::string& what) {
+  test::ProgressLog expectedLog;
+  const RenderOutcome expected = test::PlainColumnWalk(request, photo1, photo2).Run(expectedLog);
+  for (const EngineVariant& variant : kVariants) {
+    test::ProgressLog log;
+    const RenderOutcome actual = RenderBuild(request, photo1, photo2, log,
+                                             RenderOptions{variant.Threads, {}, variant.Instructions, variant.Strip});
+    const std::string label = what + " threads " + std::to_string(variant.Threads) + " strip " +
+                              std::to_string(variant.Strip) + " instructions " +
+                              std::to_string(variant.Instructions ? static_cast<int>(*variant.Instructions) : -1);
+    ExpectSameOutcome(expected, actual, label);
+    ASSERT_EQ(expectedLog.Events, log.Events) << label;
+  }
+}
+
+TEST(RenderEngineTest, ImageGridModesMatchThePlainColumnWalk) {
+  const RgbImage photo1 = NoisePhoto(7, 5, 1);
+  const RgbImage photo2 = NoisePhoto(6, 8, 2);
+  for (int mode = 0; mode <= 8; ++mode)
+    for (const OriginCase& origin : OriginCases())
+      for (const MapCase& map : MapCases()) {
+        RenderRequest request;
+        request.Mode = mode;
+        request.From = origin.From;
+        request.Plane1 = origin.Plane1;
+        request.Plane2 = origin.Plane2;
+        request.Transform1 = map.First;
+        request.Transform2 = map.Second;
+        CompareWithPlainWalk(request, photo1, photo2,
+                             "mode " + std::to_string(mode) + " origin " +
+                                 std::to_string(static_cast<int>(origin.From)) + " map " + map.Name);
+      }
+}
+
+TEST(RenderEngineTest, BuildAreaModesMatchThePlainColumnWalk) {
+  const RgbImage photo1 = NoisePhoto(7, 5, 3);
+  const RgbImage photo2 = NoisePhoto(6, 8, 4);
+  for (int mode = 9; mode <= 11; ++mode)
+    for (const OriginCase& origin : OriginCases())
+      for (const MapCase& map : MapCases())
+        for (std::size_t a = 0; a < AreaCases().size(); ++a) {
+          RenderRequest request;
+          request.Mode = mode;
+          request.From = origin.From;
+          request.Plane1 = origin.Plane1;
+          request.Plane2 = origin.Plane2;
+          request.Transform1 = map.First;
+          request.Transform2 = map.Second;
+          request.Area = AreaCases()[a];
+          CompareWithPlainWalk(request, photo1, photo2,
+                               "mode " + std::to_string(mode) + " origin " +
+                                   std::to_string(static_cast<int>(origin.From)) + " map " + map.Name + " area " +
+                                   std::to_string(a));
+        }
+}
+
+TEST(RenderEngineTest, LargerPhotographsMatchOnEveryStripAndThreadSplit) {
+  // Wider than one strip and with more rows than the forward buffers hold per column.
+  const RgbImage photo1 = NoisePhoto(301, 97, 5);
+  const RgbImage photo2 = NoisePhoto(283, 103, 6);
+  const JobTransform first = Map(0.97, 0.03, 4.5, -0.02, 1.01, -2.25, 0.0004, -0.0003);
+  const JobTransform second = Map(1.02, -0.01, -3.75, 0.015, 0.99, 1.5, -0.0002, 0.0005);
+  for (int mode = 0; mode <= 11; ++mode) {
+    RenderRequest request;
+    request.Mode = mode;
+    request.Transform1 = first;
+    request.Transform2 = second;
+    request.Area = BuildArea{-5.3, 290.1, -4.1, 95.7, 0.7};
+    CompareWithPlainWalk(request, photo1, photo2, "mode " + std::to_string(mode));
+  }
+}
+
+TEST(RenderEngineTest, CancellationStopsAtTheStartOfAColumnWithoutResult) {
+  const RgbImage photo1 = NoisePhoto(40, 30, 7);
+  const RgbImage photo2 = NoisePhoto(40, 30, 8);
+  for (const int mode : {0, 7, 11}) {
+    for (const int question : {1, 2, 17, 40}) {
+      RenderRequest request;
+      request.Mode = mode;
+      request.Transform1 = Map(1, 0, 0.5, 0, 1, 0.5);
+      request.Transform2 = kIdentity;
+      request.Area = BuildArea{0, 39, 0, 29, 1};
+      test::ProgressLog expectedLog(question);
+      const RenderOutcome expected = test::PlainColumnWalk(request, photo1, photo2).Run(expectedLog);
+      test::ProgressLog log(question);
+      const RenderOutcome actual = RenderBuild(request, photo1, photo2, log, RenderOptions{2, {}, std::nullopt, 8});
+      EXPECT_EQ(actual.Status, RenderStatus::Cancelled);
+      EXPECT_TRUE(actual.Result.Empty());
+      EXPECT_EQ(expectedLog.Events, log.Events) << "mode " << mode << " question " << question;
+      EXPECT_EQ(static_cast<int>(log.Events.size()), 2 * question - 1);
+    }
+  }
+}
+
+TEST(RenderEngineTest, ProgressRunsInWholePercentToOneHundredWithElapsedText) {
+  const RgbImage photo = NoisePhoto(3, 2, 9);
+  RenderRequest request;
+  request.Mode = 7;
+  request.Transform1 = kIdentity;
+  test::ProgressLog log;
+  const RenderOutcome outcome =
+      RenderBuild(request, photo, photo, log, RenderOptions{1, TimeOfDay{10, 0, 0}, std::nullopt, 0});
+  ASSERT_EQ(outcome.Status, RenderStatus::Completed);
+  const std::vector<std::string> expected = {"?", "P33", "?", "P66", "?", "P100", "P100"};
+  EXPECT_EQ(log.Events, expected);
+  ASSERT_EQ(log.Texts.size(), 4u);
+  EXPECT_NE(log.Texts.front().find(" : "), std::string::npos);
+}
+
+TEST(RenderEngineTest, IdentityFirstToPlanTurnsThePhotographUpsideDown) {
+  const RgbImage photo = NoisePhoto(5, 4, 10);
+  RenderRequest request;
+  request.Mode = 4;
+  request.Transform1 = kIdentity;
+  test::ProgressLog log;
+  const RgbImage result = RenderBuild(request, photo, NoisePhoto(2, 2, 11), log).Result;
+  ASSERT_EQ(result.Width(), 5);
+  ASSERT_EQ(result.Height(), 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x) {
+      // Grid point (x, y) with x, y >= 1 lands on (x, 4 - y); the top row and
+      // the left column are never reached.
+      const Rgb expected = (x >= 1 && y >= 1) ? photo.Pixel(x, 4 - y) : kWhite;
+      EXPECT_TRUE(result.Pixel(x, y) == expected) << x << "," << y;
+    }
+}
+
+TEST(RenderEngineTest, OutsideReadsAreWhiteOrBlackOrGreyByOriginAndMode) {
+  const RgbImage photo1 = NoisePhoto(4, 4, 12);
+  const RgbImage photo2 = NoisePhoto(4, 4, 13);
+  // Everything maps two photograph widths to the right.
+  const JobTransform away = Map(1, 0, 8, 0, 1, 0);
+  struct Case {
+    int Mode;
+    Origin From;
+    Rgb Expected;  // at (1, 1); (0, 0) marks "grey of the walked sample" for anaglyphs
+  };
+  const std::uint8_t grey2 = GreyLevel(photo2.Pixel(1, 1));
+  const std::uint8_t grey1 = GreyLevel(photo1.Pixel(1, 1));
+  const std::vector<Case> cases = {
+      {7, Origin::FromReferencePoints, kWhite},  // guarded: skipped
+      {7, Origin::FromOrientation, kBlack},      // unguarded: no colour copied as black
+      {2, Origin::FromReferencePoints, Rgb{grey2, 255, 0}},
+      {3, Origin::FromReferencePoints, Rgb{255, grey1, 0}},
+  };
+  for (const Case& c : cases) {
+    RenderRequest request;
+    request.Mode = c.Mode;
+    request.From = c.From;
+    request.Transform1 = away;
+    test::ProgressLog log;
+    const RgbImage result = RenderBuild(request, photo1, photo2, log).Result;
+    EXPECT_TRUE(result.Pixel(1, 1) == c.Expected) << "mode " << c.Mode;
+  }
+}
+
+TEST(RenderEngineTest, ForwardModesWriteIntoTheOtherPhotographsFrame) {
+  // The result of "second to first" has the first photograph's size and its
+  // writes are kept inside that frame, and the other way round.
+  const RgbImage photo1 = NoisePhoto(9, 7, 14);
+  const RgbImage photo2 = NoisePhoto(5, 4, 15);
+  for (const int mode : {0, 1}) {
+    RenderRequest request;
+    request.Mode = mode;
+    // Second to first: double every coordinate; first to second: halve it.
+    request.Transform1 = mode == 0 ? Map(2, 0, 0, 0, 2, 0) : Map(0.5, 0, 0, 0, 0.5, 0);
+    test::ProgressLog log;
+    const RgbImage result = RenderBuild(request, photo1, photo2, log).Result;
+    if (mode == 0) {
+      ASSERT_EQ(result.Width(), 9);
+      ASSERT_EQ(result.Height(), 7);
+      EXPECT_TRUE(result.Pixel(8, 6) == photo2.Pixel(4, 3));  // beyond the second photograph's frame
+      EXPECT_TRUE(result.Pixel(7, 6) == kWhite);
+    } else {
+      ASSERT_EQ(result.Width(), 5);
+      ASSERT_EQ(result.Height(), 4);
+      // Last write wins: (2, 3) and (3, 3) of the first both land on (1, 1).
+      EXPECT_TRUE(result.Pixel(1, 1) == photo1.Pixel(3, 3));
+      EXPECT_TRUE(result.Pixel(4, 3) == photo1.Pixel(8, 6));
+    }
+  }
+}
+
+TEST(RenderEngineTest, BuildAreaPositionsTruncateOrRoundAndSceneYGrowsUpwards) {
+  // Photograph 1: 5 x 5, identity scene map. Area 0..4 step 1: 4 x 4 result;
+  // column 0 (X = 0) fails the guard, row 4 (Ys = 0) falls outside.
+  const RgbImage photo = NoisePhoto(5, 5, 16);
+  RenderRequest request;
+  request.Mode = 9;
+  request.Transform1 = kIdentity;
+  request.Area = BuildArea{0, 4, 0, 4, 1};
+  test::ProgressLog log;
+  const RgbImage result = RenderBuild(request, photo, photo, log).Result;
+  ASSERT_EQ(result.Width(), 4);
+  ASSERT_EQ(result.Height(), 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_TRUE(result.Pixel(x, y) == (x >= 1 ? photo.Pixel(x, 4 - y) : kWhite)) << x << "," << y;
+
+  // Rows 0..2.5 with step 1 put the samples Ys = 0, 1, 2 at row positions
+  // 2.5, 1.5, 0.5: mode 9 truncates them to 2 (outside), 1, 0; mode 11 rounds
+  // them to 3, 2 (both outside) and 1, leaving row 0 white.
+  const RgbImage grey(10, 10, Rgb{90, 90, 90});
+  for (const int mode : {9, 11}) {
+    RenderRequest half;
+    half.Mode = mode;
+    half.Transform1 = Map(0, 0, 1, 0, 0, 1);  // every scene point reads pixel (1, 1)
+    half.Transform2 = half.Transform1;
+    half.Area = BuildArea{0, 1, 0, 2.5, 1};
+    test::ProgressLog halfLog;
+    const RgbImage out = RenderBuild(half, grey, grey, halfLog).Result;
+    ASSERT_EQ(out.Width(), 1);
+    ASSERT_EQ(out.Height(), 2);
+    EXPECT_TRUE(out.Pixel(0, 0) == (mode == 9 ? Rgb{90, 90, 90} : kWhite)) << mode;
+    EXPECT_TRUE(out.Pixel(0, 1) == (mode == 9 ? Rgb{90, 90, 90} : Rgb{90, 90, 0})) << mode;
+  }
+}
+
+TEST(RenderEngineTest, ReversedBoundsGiveAWhiteResultAndFullProgress) {
+  const RgbImage photo = NoisePhoto(5, 5, 17);
+  for (const BuildArea& area : {BuildArea{0, 4, 3, 0, 1}, BuildArea{4, 0, 0, 3, 1}}) {
+    RenderRequest request;
+    request.Mode = 10;
+    request.Transform1 = kIdentity;
+    request.Area = area;
+    test::ProgressLog log;
+    const RenderOutcome outcome = RenderBuild(request, photo, photo, log);
+    ASSERT_EQ(outcome.Status, RenderStatus::Completed);
+    EXPECT_EQ(outcome.Result, RgbImage(4, 3, kWhite));
+    EXPECT_EQ(log.Events.back(), "P100");
+  }
+}
+
+TEST(RenderEngineTest, ArithmeticFaultsEndTheJobWithoutResult) {
+  const RgbImage photo = NoisePhoto(6, 6, 18);
+  RenderRequest request;
+  request.Mode = 8;
+  request.Transform1 = Map(1, 0, 0, 0, 1, 0, -1.0 / 3.0, 0);  // d = 0 at x = 3
+  test::ProgressLog log;
+  const RenderOutcome outcome = RenderBuild(request, photo, photo, log);
+  EXPECT_EQ(outcome.Status, RenderStatus::Failed);
+  EXPECT_TRUE(outcome.Result.Empty());
+  // Three columns finished, the fourth faults after its stop question.
+  EXPECT_EQ(log.Events.size(), 7u);
+
+  request.From = Origin::FromOrientation;
+  request.Transform1 = kIdentity;
+  request.Plane1 = ImagePlane{3, 3, 0};  // a zero correction value
+  EXPECT_EQ(RenderBuild(request, photo, photo, log).Status, RenderStatus::Failed);
+}
+
+TEST(RenderEngineTest, ModeOutsideTheListGivesAnEmptyResult) {
+  const RgbImage photo = NoisePhoto(3, 3, 19);
+  for (const int mode : {-1, 12}) {
+    RenderRequest request;
+    request.Mode = mode;
+    test::ProgressLog log;
+    const RenderOutcome outcome = RenderBuild(request, photo, photo, log);
+    EXPECT_EQ(outcome.Status, RenderStatus::Completed);
+    EXPECT_TRUE(outcome.Result.Empty());
+  }
+}
+
+TEST(RenderEngineTest, UndefinedRequestsAreRefusedBeforeTheJobStarts) {
+  const RgbImage photo = NoisePhoto(3, 3, 20);
+  const double nan = std::nan("");
+  struct Case {
+    BuildArea Area;
+    const char* Message;
+  };
+  const std::vector<Case> cases = {
+      {{0, 10, 0, 10, 0}, kAreaStepNotPositive},
+      {{0, 10, 0, 10, -1}, kAreaStepNotPositive},
+      {{0, 10, 0, 10, nan}, kAreaStepNotPositive},
+      {{0, nan, 0, 10, 1}, kAreaBoundsWrong},
+      {{0, 10, -INFINITY, 10, 1}, kAreaBoundsWrong},
+      {{-1e308, 1e308, 0, 10, 1}, kAreaBoundsWrong},  // the extent overflows
+      {{0, 0, 0, 10, 1}, kAreaSmallerThanStep},
+      {{0, 10, 0, 0.5, 1}, kAreaSmallerThanStep},
+      {{0, 1e6, 0, 1e6, 1}, kAreaTooLarge},
+      {{1e17, 1e17 + 4096, 0, 10, 1}, kAreaStepTooFine},  // adding 1 to 1e17 changes nothing
+  };
+  for (const Case& c : cases) {
+    RenderRequest request;
+    request.Mode = 11;
+    request.Area = c.Area;
+    test::ProgressLog log;
+    try {
+      RenderBuild(request, photo, photo, log);
+      ADD_FAILURE() << "accepted " << c.Message;
+    } catch (const VeskError& error) {
+      EXPECT_STREQ(error.what(), c.Message);
+    }
+    EXPECT_TRUE(log.Events.empty());
+  }
+  RenderRequest request;
+  request.Mode = 7;
+  test::ProgressLog log;
+  EXPECT_THROW(RenderBuild(request, photo, RgbImage(0, 5), log), VeskError);
+}
+
+TEST(RenderEngineTest, CoefficientsAreReorderedFromTheStoredOrder) {
+  const JobTransform t = JobTransformFromStored({1, 2, 3, 4, 5, 6, 7, 8});
+  EXPECT_EQ(t.T, (std::array<double, 8>{1, 2, 3, 6, 7, 8, 4, 5}));
+  VT_Points list(kOwnsItems);
+  for (int i = 0; i < 7; ++i) list.Add(new VT_Point(i, 0));
+  EXPECT_THROW(JobTransformFromList(list), VeskError);
+  list.Add(new VT_Point(7, 0));
+  EXPECT_EQ(JobTransformFromList(list).T, (std::array<double, 8>{0, 1, 2, 5, 6, 7, 3, 4}));
+
+  // Only the scene anaglyphs read the second list; the others ignore it even
+  // when it is empty.
+  const VT_Points empty(kOwnsItems);
+  for (int mode = 0; mode <= 11; ++mode) {
+    if (mode == 6 || mode == 11) {
+      EXPECT_THROW(MakeRenderRequest(list, empty, mode, {}, {}, {}, Origin::FromReferencePoints), VeskError);
+      EXPECT_EQ(MakeRenderRequest(list, list, mode, {}, {}, {}, Origin::FromReferencePoints).Transform2.T,
+                JobTransformFromList(list).T);
+    } else {
+      EXPECT_EQ(MakeRenderRequest(list, empty, mode, {}, {}, {}, Origin::FromReferencePoints).Transform1.T,
+                JobTransformFromList(list).T);
+    }
+  }
+  EXPECT_THROW(MakeRenderRequest(empty, list, 7, {}, {}, {}, Origin::FromReferencePoints), VeskError);
+}
+
+}  // namespace
+}  // namespace vesk
