@@ -176,7 +176,7 @@ TEST(FitCommandTest, WrongInputsExitWithOne) {
       {{"fit", "--points1", bad, "--points2", left, "--mode", "0"}, bad + ":2: Ошибка чтения файла сцены!"},
       {{"fit", "--points1", left, "--points2", one, "--mode", "0"}, "Index out of bounds ListOfT::Get"},
       {{"fit", "--points1", left, "--points2", left, "--mode", "0", "--photo1", bad, "--size2", "1", "1"},
-       bad + ": cannot read the photograph"},
+       bad + ": Файл не удаётся прочитать как изображение!"},
   };
   for (const Case& c : cases) {
     const auto run = RunVeskCli(c.args);

@@ -3,13 +3,13 @@
 #include <string>
 
 #include "CliErrors.h"
-#include "ImageFiles.h"
+#include "InputFiles.h"
 #include "Json.h"
+#include "TerminalProgress.h"
 #include "commands/Commands.h"
 #include "estimation/BuildFit.h"
 #include "estimation/Residuals.h"
 #include "files/CoordinateFile.h"
-#include "progress/ElapsedTime.h"
 
 namespace vesk::cli {
 namespace {
@@ -48,46 +48,6 @@ constexpr const char* kHelp =
     "Exit status: 0 when every transformation was fitted, 1 when an input is wrong or\n"
     "a fit failed (stderr says which and why), 2 on a usage error.\n";
 
-// The statistical method's progress on a terminal; Ctrl+C asks it to stop.
-class TerminalProgress : public ProgressReporter {
- public:
-  TerminalProgress(CliEnvironment& env, bool show) : env_(env), show_(show && env.ErrIsTerminal) {}
-  ~TerminalProgress() override {
-    if (shown_) env_.Err << "\r\033[K" << std::flush;
-  }
-  void SetPosition(int position) override {
-    position_ = position;
-    Show();
-  }
-  int Position() const override { return position_; }
-  void SetElapsedText(const std::string& text) override {
-    elapsed_ = text;
-    Show();
-  }
-  bool CancelRequested() const override { return env_.Interrupted != nullptr && env_.Interrupted->load(); }
-
- private:
-  void Show() {
-    if (!show_) return;
-    shown_ = true;
-    env_.Err << "\rcomputing the parameters " << position_ << "%  " << elapsed_ << "\033[K" << std::flush;
-  }
-  CliEnvironment& env_;
-  bool show_;
-  int position_ = 0;
-  std::string elapsed_ = "0 : 0 : 0";
-  bool shown_ = false;
-};
-
-void ReadPoints(const std::string& path, VT_Points& points, const NumberFormat& format) {
-  CliDialogs dialogs;
-  ReadFailure failure;
-  if (ReadPointFile(path, points, format, dialogs, &failure)) return;
-  std::string where = path;
-  if (failure.Line > 0) where += ":" + std::to_string(failure.Line);
-  throw VeskError(where + ": " + failure.Message);
-}
-
 // A photograph's size as the command line gives it: an image file to read
 // (after the whole command line has been checked) or two numbers.
 struct PhotoSizeSource {
@@ -108,10 +68,7 @@ PhotoSizeSource TakePhotoSize(Arguments& args, const std::string& photoOption, c
 }
 
 PhotoSize ResolvePhotoSize(const PhotoSizeSource& source) {
-  if (!source.Photo) return source.Size;
-  const std::optional<ImageSize> read = ReadImageSize(*source.Photo);
-  if (!read) throw VeskError(*source.Photo + ": cannot read the photograph");
-  return PhotoSize{static_cast<double>(read->Width), static_cast<double>(read->Height)};
+  return source.Photo ? ReadPhotoSizeOrThrow(*source.Photo) : source.Size;
 }
 
 std::optional<EstimationMethod> TakeMethod(Arguments& args) {
@@ -188,9 +145,9 @@ int RunFit(Arguments& args, CliEnvironment& env) {
   VT_Points points1(kOwnsItems);
   VT_Points points2(kOwnsItems);
   VT_Points scene(kOwnsItems);
-  ReadPoints(points1Path, points1, format);
-  ReadPoints(points2Path, points2, format);
-  if (scenePath) ReadPoints(*scenePath, scene, format);
+  ReadPointsOrThrow(points1Path, points1, format);
+  ReadPointsOrThrow(points2Path, points2, format);
+  if (scenePath) ReadPointsOrThrow(*scenePath, scene, format);
 
   // As in the workspace: the choice needs both photographs' points and
   // raises the list's index error when they do not pair up.
@@ -200,8 +157,9 @@ int RunFit(Arguments& args, CliEnvironment& env) {
   TransformCoefficients second(kOwnsItems);
   BuildFitOutcome outcome;
   {
-    TerminalProgress progress(env, !json);
+    TerminalProgress progress(env.Err, env.ErrIsTerminal && !json, env.Interrupted, "computing the parameters");
     outcome = FitBuildTransformations(input, primary, second, &progress);
+    progress.Close();
   }
 
   static const char* const kRoles[2] = {"primary", "second"};
