@@ -50,6 +50,9 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
       env.Err << "vesk-cli " << name << ": " << error.what() << "\n"
               << "Try 'vesk-cli " << name << " --help'.\n";
       return kExitUsageError;
+    } catch (const Interrupted& error) {
+      env.Err << "vesk-cli " << name << ": " << error.what() << "\n";
+      return kExitInterrupted;
     } catch (const VeskError& error) {
       env.Err << "vesk-cli " << name << ": " << error.what() << "\n";
       return kExitInputError;

@@ -3,6 +3,7 @@
 
 #include "CliErrors.h"
 #include "Json.h"
+#include "OptionValues.h"
 #include "commands/Commands.h"
 #include "common/VeskError.h"
 #include "model/BuildMode.h"
@@ -46,13 +47,6 @@ constexpr const char* kHelp =
     "of one pixel at the sighting distance (null when a focal length is 0).\n\n"
     "Exit status: 0 success, 1 a file cannot be read or the computation fails,\n"
     "2 usage error.\n";
-
-CoordinateConvention ParseConvention(const std::string& name) {
-  if (name == "mathematical") return CoordinateConvention::Mathematical;
-  if (name == "photogrammetric") return CoordinateConvention::Photogrammetric;
-  if (name == "laboratory") return CoordinateConvention::Laboratory;
-  throw UsageError("--convention takes mathematical, photogrammetric or laboratory, not '" + name + "'");
-}
 
 // The reader's message with the file and line it concerns.
 VeskError ReadError(const std::string& path, const ReadFailure& failure) {

@@ -44,8 +44,6 @@ constexpr const char* kHelp =
     "Exit status: 0 written, 1 an input is wrong or the build failed, 2 usage error,\n"
     "130 interrupted.\n";
 
-constexpr int kExitInterrupted = 130;
-
 RgbImage LoadPhotograph(const std::string& path) {
   if (!FileExists(path)) throw VeskError(MissingFileMessage(path));
   std::optional<RgbImage> photo = LoadImage(path);
@@ -61,9 +59,11 @@ int RunRender(Arguments& args, CliEnvironment& env) {
   const std::optional<std::string> project = args.Value("--project");
   std::optional<ProjectBuildOptions> projectOptions;
   RenderInput input;
-  if (project)
+  if (project) {
     projectOptions = ReadProjectBuildOptions(args, *project);
-  else
+    projectOptions->Format = DataFileFormat(args, env);
+    projectOptions->Threads = threads.value_or(0);
+  } else
     input = ReadExplicitRenderInput(args);
   args.Finish();
   if (!output) throw UsageError("missing option -o OUT");
@@ -83,8 +83,7 @@ int RunRender(Arguments& args, CliEnvironment& env) {
     env.Err << "render: " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << " ms\n";
   switch (outcome.Status) {
     case RenderStatus::Cancelled:
-      env.Err << "vesk-cli render: interrupted, nothing written\n";
-      return kExitInterrupted;
+      throw Interrupted();
     case RenderStatus::Failed:
       env.Err << "vesk-cli render: " << kRenderArithmeticFault << "\n";
       return kExitInputError;

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "CliErrors.h"
-#include "render/BuildMode.h"
+#include "OptionValues.h"
+#include "model/BuildMode.h"
 
 namespace vesk::cli {
 
@@ -91,13 +92,15 @@ ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& 
     else
       options.Area.Step = PositiveStep(*step);
   }
-  options.Convention = args.Value("--convention");
-  if (options.Convention && *options.Convention != "mathematical" && *options.Convention != "photogrammetric" &&
-      *options.Convention != "laboratory")
-    throw UsageError("option --convention takes mathematical, photogrammetric or laboratory");
+  if (const auto convention = args.Value("--convention")) options.Convention = ParseConvention(*convention);
   options.Sigma = args.Number("--sigma");
   options.MinAngle = args.Number("--min-angle");
   options.MinDistance = args.Number("--min-distance");
+  // Options that mean nothing for the chosen way of working are refused
+  // rather than silently ignored.
+  if (options.By == "points" && options.Convention) throw UsageError("--convention belongs to --by orientation");
+  if (options.By == "orientation" && (options.Sigma || options.MinAngle || options.MinDistance))
+    throw UsageError("--sigma, --min-angle and --min-distance belong to --by points");
   return options;
 }
 
@@ -107,7 +110,7 @@ RenderInput ReadExplicitRenderInput(Arguments& args) {
   input.Photo2 = args.RequiredValue("--photo2");
   const auto mode = args.Integer("--mode");
   if (!mode) throw UsageError("missing option --mode (or --project)");
-  if (!IsKnownBuildMode(*mode)) throw UsageError("option --mode takes a build mode from 0 to 11");
+  if (!IsValidBuildMode(*mode)) throw UsageError("option --mode takes a build mode from 0 to 11");
   RenderRequest& request = input.Request;
   request.Mode = *mode;
   request.Transform1 = ParseTransform("--transform1", args.RequiredValue("--transform1"));

@@ -12,6 +12,9 @@
 
 namespace vesk {
 
+// Shown when a build whose plan involves the scene has no scene point file.
+inline constexpr const char* kSceneFileRequired = "Укажите файл координат точек сцены!";
+
 // The statistical method's thresholds, edited in the settings dialog.
 struct StatisticalSettings {
   double SigmaCount = 3;     // half-width of the clipping band in standard deviations

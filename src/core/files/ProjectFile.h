@@ -8,6 +8,8 @@ namespace vesk {
 
 inline constexpr const char* kProjectWriteError = "Ошибка записи файла проекта!";
 inline constexpr const char* kProjectReadError = "Ошибка чтения файла проекта!";
+// Shown when the input set a project names cannot be loaded.
+inline constexpr const char* kInputSetReadError = "Ошибка чтения файла входных данных!";
 
 // The paths a project file stores, one per key. An empty text stands for a
 // key that is absent or that the caller does not use.

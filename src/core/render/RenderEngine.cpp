@@ -14,7 +14,7 @@
 #include "common/VeskError.h"
 #include "model/NumericHelpers.h"
 #include "render/AreaWalk.h"
-#include "render/BuildMode.h"
+#include "model/BuildMode.h"
 #include "render/LargeBuffer.h"
 #include "render/ProgressDisplay.h"
 #include "render/RenderKernels.h"
@@ -521,7 +521,7 @@ RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, 
   ValidateRenderRequest(request, SizeOf(photo1), SizeOf(photo2));
   ProgressDisplay progress(reporter, options.StartTime ? *options.StartTime : CurrentTimeOfDay());
   RenderOutcome outcome;
-  if (!IsKnownBuildMode(request.Mode)) {
+  if (!IsValidBuildMode(request.Mode)) {
     progress.Finish();
     return outcome;
   }

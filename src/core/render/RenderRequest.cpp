@@ -101,7 +101,7 @@ PictureSize ResultSize(const RenderRequest& request, PictureSize photo1, Picture
 void ValidateRenderRequest(const RenderRequest& request, PictureSize photo1, PictureSize photo2) {
   if (request.From != Origin::FromReferencePoints && request.From != Origin::FromOrientation)
     throw VeskError(kOriginUnknown);
-  if (!IsKnownBuildMode(request.Mode)) return;
+  if (!IsValidBuildMode(request.Mode)) return;
   if (!FitsInBytes(photo1.Width, photo1.Height) || !FitsInBytes(photo2.Width, photo2.Height))
     throw VeskError(kPhotographTooLarge);
   if (IsBuildAreaMode(request.Mode)) {

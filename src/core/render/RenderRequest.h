@@ -4,7 +4,8 @@
 #include <cstdint>
 
 #include "model/VT_Points.h"
-#include "render/BuildMode.h"
+#include "model/BuildMode.h"
+#include "render/Origin.h"
 
 namespace vesk {
 

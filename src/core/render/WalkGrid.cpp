@@ -4,7 +4,7 @@
 
 #include "model/NumericHelpers.h"
 #include "render/AreaWalk.h"
-#include "render/BuildMode.h"
+#include "model/BuildMode.h"
 
 namespace vesk::render_detail {
 namespace {
