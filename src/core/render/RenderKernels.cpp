@@ -15,9 +15,11 @@
 // The vector helpers below are always inlined and internal, so the ABI of
 // passing wide vectors without AVX never applies.
 #pragma GCC diagnostic ignored "-Wpsabi"
+#if !defined(__clang__)
 // GCC 12's AVX-512 headers pass deliberately undefined vectors through
 // masked built-ins, which its own flow analysis then reports.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace vesk::render_detail {
 namespace {
