@@ -6,8 +6,8 @@ namespace vesk::cli {
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
       CheckCommand(),
-      OrientCommand(),
       FitCommand(),
+      OrientCommand(),
       RenderCommand(),
   };
   return commands;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <exception>
 
 #include "CliErrors.h"
@@ -15,7 +16,10 @@ void PrintOverview(std::ostream& out) {
          "       vesk-cli --version\n\n"
          "Batch use of Vesk: photogrammetric transforms, orientation and stereo images.\n\n"
          "Commands:\n";
-  for (const Command& command : AllCommands()) out << "  " << command.Name << "  " << command.Summary << "\n";
+  std::size_t width = 0;
+  for (const Command& command : AllCommands()) width = std::max(width, command.Name.size());
+  for (const Command& command : AllCommands())
+    out << "  " << command.Name << std::string(width - command.Name.size() + 2, ' ') << command.Summary << "\n";
   out << "\nExit status: 0 success, 1 an input is wrong, 2 usage error.\n"
          "Numbers on the command line use '.'; data files use the locale's decimal\n"
          "separator unless --decimal-separator says otherwise.\n";
