@@ -8,6 +8,20 @@
 #include "render/RenderMessages.h"
 
 namespace vesk::cli {
+namespace {
+
+// A file written under another locale fails on its first number; say so
+// when the other decimal separator would have read the whole file.
+std::string SeparatorHint(const std::string& path, const NumberFormat& format) {
+  const NumberFormat other{format.DecimalSeparator == ',' ? '.' : ','};
+  CliDialogs silent;
+  VT_Points points(kOwnsItems);
+  if (!ReadPointFile(path, points, other, silent) || points.Count() == 0) return "";
+  return std::string(" (the file reads with '") + other.DecimalSeparator +
+         "' as the decimal separator: add --decimal-separator " + other.DecimalSeparator + ")";
+}
+
+}  // namespace
 
 void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberFormat& format) {
   CliDialogs dialogs;
@@ -15,7 +29,7 @@ void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberF
   if (ReadPointFile(path, points, format, dialogs, &failure)) return;
   std::string where = path;
   if (failure.Line > 0) where += ":" + std::to_string(failure.Line);
-  throw VeskError(where + ": " + failure.Message);
+  throw VeskError(where + ": " + failure.Message + SeparatorHint(path, format));
 }
 
 PhotoSize ReadPhotoSizeOrThrow(const std::string& path) {

@@ -175,6 +175,9 @@ TEST(FitCommandTest, WrongInputsExitWithOne) {
   } cases[] = {
       {{"fit", "--points1", bad, "--points2", left, "--mode", "0"}, bad + ":2: Ошибка чтения файла сцены!"},
       {{"fit", "--points1", left, "--points2", one, "--mode", "0"}, "Index out of bounds ListOfT::Get"},
+      {{"fit", "--points1", left, "--points2", left, "--mode", "0", "--decimal-separator", ","},
+       left + ":1: Ошибка чтения файла сцены! (the file reads with '.' as the decimal separator: add "
+              "--decimal-separator .)"},
       {{"fit", "--points1", left, "--points2", left, "--mode", "0", "--photo1", bad, "--size2", "1", "1"},
        bad + ": Файл не удаётся прочитать как изображение!"},
   };
