@@ -494,6 +494,12 @@ class Renderer {
         __builtin_prefetch(writers + targets[i], 1);
         __builtin_prefetch(result + 3 * static_cast<std::ptrdiff_t>(targets[i]), 1);
       }
+    if constexpr (sizeof(Writer) == sizeof(std::uint16_t)) {
+      if (kernels_.ScatterRow16 != nullptr) {
+        kernels_.ScatterRow16(targets, source, writers, static_cast<std::uint16_t>(c0 + 1), count, result);
+        return;
+      }
+    }
     Writer writer = static_cast<Writer>(c0 + 1);
     for (int i = 0; i < count; ++i, source += 3, ++writer) {
       const std::int32_t target = targets[i];

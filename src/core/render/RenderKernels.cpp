@@ -420,14 +420,65 @@ VESK_AVX512_BYTES int AnaglyphRowAvx512(const std::uint8_t* red, const std::int3
   return i;
 }
 
+// Each bit of a byte repeated three times: the byte mask of the pixels of
+// eight lanes.
+struct TripledBits {
+  std::uint32_t Of[256];
+  constexpr TripledBits() : Of{} {
+    for (int b = 0; b < 256; ++b)
+      for (int k = 0; k < 8; ++k)
+        if (b & (1 << k)) Of[b] |= 7u << (3 * k);
+  }
+};
+constexpr TripledBits kTripled;
+
+VESK_AVX512_BYTES void ScatterRow16Avx512(const std::int32_t* targets, const std::uint8_t* colours,
+                                          std::uint16_t* writers, std::uint16_t firstWriter, int count,
+                                          std::uint8_t* result) {
+  const __m512i lanes = _mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  const __m256i writerLanes = _mm256_set_epi16(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  int i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const std::int32_t first = targets[i];
+    const __m512i expected = _mm512_add_epi32(_mm512_set1_epi32(first), lanes);
+    if (first >= 0 && _mm512_cmpeq_epi32_mask(_mm512_loadu_si512(targets + i), expected) == 0xFFFF) {
+      // Sixteen different pixels one after the other: each sample meets only
+      // the writers of earlier rows, so all are decided at once.
+      const __m256i writer = _mm256_add_epi16(_mm256_set1_epi16(static_cast<short>(firstWriter + i)), writerLanes);
+      const __m256i earlier = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(writers + first));
+      const __mmask16 keep = _mm256_cmpge_epu16_mask(writer, earlier);
+      _mm256_mask_storeu_epi16(writers + first, keep, writer);
+      const __mmask64 bytes = kTripled.Of[keep & 0xFF] | (std::uint64_t{kTripled.Of[keep >> 8]} << 24);
+      const __m512i pixels = _mm512_maskz_loadu_epi8((std::uint64_t{1} << 48) - 1, colours + 3 * i);
+      _mm512_mask_storeu_epi8(result + 3 * static_cast<std::ptrdiff_t>(first), bytes, pixels);
+      continue;
+    }
+    for (int k = i; k < i + 16; ++k) {
+      const std::int32_t target = targets[k];
+      const auto writer = static_cast<std::uint16_t>(firstWriter + k);
+      if (target < 0 || writer < writers[target]) continue;
+      writers[target] = writer;
+      std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * k, 3);
+    }
+  }
+  for (; i < count; ++i) {
+    const std::int32_t target = targets[i];
+    const auto writer = static_cast<std::uint16_t>(firstWriter + i);
+    if (target < 0 || writer < writers[target]) continue;
+    writers[target] = writer;
+    std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * i, 3);
+  }
+}
+
 }  // namespace
 
 const Kernels* KernelsFor(InstructionSet set) {
-  static const Kernels baseline{MapRowOffsetsSse2, MapPointsSse2, PixelOffsetsSse2, nullptr};
-  static const Kernels avx2{MapRowOffsetsAvx2, MapPointsAvx2, PixelOffsetsAvx2, nullptr};
+  static const Kernels baseline{MapRowOffsetsSse2, MapPointsSse2, PixelOffsetsSse2, nullptr, nullptr};
+  static const Kernels avx2{MapRowOffsetsAvx2, MapPointsAvx2, PixelOffsetsAvx2, nullptr, nullptr};
   static const bool byteInstructions = __builtin_cpu_supports("avx512vbmi");
   static const Kernels avx512{MapRowOffsetsAvx512, MapPointsAvx512Generic, PixelOffsetsAvx512,
-                              byteInstructions ? AnaglyphRowAvx512 : nullptr};
+                              byteInstructions ? AnaglyphRowAvx512 : nullptr,
+                              byteInstructions ? ScatterRow16Avx512 : nullptr};
   switch (set) {
     case InstructionSet::Baseline:
       return &baseline;

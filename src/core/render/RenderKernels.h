@@ -69,6 +69,14 @@ struct Kernels {
   // `row` one after the other. A kSkip in either leaves the pixel as it is.
   int (*AnaglyphRow)(const std::uint8_t* red, const std::int32_t* redOffsets, const std::uint8_t* green,
                      const std::int32_t* greenOffsets, int count, std::uint8_t* to);
+
+  // Optional forward scatter of `count` samples in walk order: sample i goes
+  // to pixel targets[i] (none where negative) unless writers[target] exceeds
+  // firstWriter + i; a sample that goes stores that writer and copies its
+  // three bytes from colours + 3 i to result + 3 target. Null where the
+  // processor lacks the instructions.
+  void (*ScatterRow16)(const std::int32_t* targets, const std::uint8_t* colours, std::uint16_t* writers,
+                       std::uint16_t firstWriter, int count, std::uint8_t* result);
 };
 
 // The kernels built for `set`, or null when the processor lacks it. All
