@@ -170,14 +170,12 @@ class Renderer {
   // Per-thread buffers: map results of one walk row and pixel offsets of
   // every row of a result-row group.
   struct Scratch {
-    std::vector<double> X, Y, P, Q;
+    std::vector<double> P, Q;  // first map results of one row of samples (mode 6)
     std::vector<std::int32_t> Offsets1, Offsets2;
     std::vector<std::uint8_t> Colours;  // anaglyph colours of one row of samples (mode 6)
     void Resize(int columns, int group) {
       const std::size_t n = static_cast<std::size_t>(columns);
       Colours.assign(3 * n + 64, 0);
-      X.assign(n, 0);
-      Y.assign(n, 0);
       P.assign(n, 0);
       Q.assign(n, 0);
       Offsets1.assign(n * static_cast<std::size_t>(group), kSkip);
@@ -304,8 +302,7 @@ class Renderer {
               kernels_.MapRowOffsets(map1_.Columns(c0), map1_.Row(k), rule1_, count, offsets1, s.P.data(), s.Q.data()),
               c0);
           NoteFault(member,
-                    kernels_.MapPoints(request_.Transform2, s.P.data(), s.Q.data(), count, s.X.data(), s.Y.data()), c0);
-          kernels_.PixelOffsets(rule2_, s.X.data(), s.Y.data(), count, offsets2);
+                    kernels_.MapPointOffsets(request_.Transform2, rule2_, s.P.data(), s.Q.data(), count, offsets2), c0);
         } else {
           NoteFault(member,
                     kernels_.MapRowOffsets(map1_.Columns(c0), map1_.Row(k), rule1_, count, offsets1, nullptr, nullptr),

@@ -54,10 +54,10 @@ struct Kernels {
   // faults (zero or non-finite denominator, non-finite result), or -1.
   int (*MapRowOffsets)(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
                        std::int32_t* offsets, double* x, double* y);
-  // X, Y = t(p, q) for `count` points; fault index as above.
-  int (*MapPoints)(const JobTransform& t, const double* p, const double* q, int count, double* x, double* y);
-  // Byte offsets of the addressed pixels, or rule.Outside / kSkip.
-  void (*PixelOffsets)(const PixelRule& rule, const double* x, const double* y, int count, std::int32_t* offsets);
+  // The pixel offsets under `rule` of X, Y = t(p, q) for `count` points,
+  // without keeping X, Y; fault index as above.
+  int (*MapPointOffsets)(const JobTransform& t, const PixelRule& rule, const double* p, const double* q, int count,
+                         std::int32_t* offsets);
 
   // Optional whole-row transfer into `count` consecutive result pixels at
   // `to`; returns how many leading pixels it wrote (the caller does the rest
