@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "common/VeskError.h"
+#include "model/BuildMode.h"
 #include "model/NumericHelpers.h"
 #include "render/AreaWalk.h"
-#include "model/BuildMode.h"
 #include "render/LargeBuffer.h"
 #include "render/ProgressDisplay.h"
 #include "render/RenderKernels.h"
@@ -170,14 +170,12 @@ class Renderer {
   // Per-thread buffers: map results of one walk row and pixel offsets of
   // every row of a result-row group.
   struct Scratch {
-    std::vector<double> X, Y, P, Q;
+    std::vector<double> P, Q;  // first map results of one row of samples (mode 6)
     std::vector<std::int32_t> Offsets1, Offsets2;
     std::vector<std::uint8_t> Colours;  // anaglyph colours of one row of samples (mode 6)
     void Resize(int columns, int group) {
       const std::size_t n = static_cast<std::size_t>(columns);
       Colours.assign(3 * n + 64, 0);
-      X.assign(n, 0);
-      Y.assign(n, 0);
       P.assign(n, 0);
       Q.assign(n, 0);
       Offsets1.assign(n * static_cast<std::size_t>(group), kSkip);
@@ -304,8 +302,7 @@ class Renderer {
               kernels_.MapRowOffsets(map1_.Columns(c0), map1_.Row(k), rule1_, count, offsets1, s.P.data(), s.Q.data()),
               c0);
           NoteFault(member,
-                    kernels_.MapPoints(request_.Transform2, s.P.data(), s.Q.data(), count, s.X.data(), s.Y.data()), c0);
-          kernels_.PixelOffsets(rule2_, s.X.data(), s.Y.data(), count, offsets2);
+                    kernels_.MapPointOffsets(request_.Transform2, rule2_, s.P.data(), s.Q.data(), count, offsets2), c0);
         } else {
           NoteFault(member,
                     kernels_.MapRowOffsets(map1_.Columns(c0), map1_.Row(k), rule1_, count, offsets1, nullptr, nullptr),
@@ -327,32 +324,43 @@ class Renderer {
     }
   }
 
-  // Where the samples of one walk row fill consecutive result pixels (always
-  // on image grids, and on build areas whose positions do not truncate
-  // alike), the first of those pixels; otherwise null.
-  std::uint8_t* ConsecutiveRow(int resultRow, int ja, int jb, int c0, int c1) {
+  // Where the samples of one walk row from column c0 on fill consecutive
+  // result pixels (always on image grids, and on build areas whose positions
+  // do not truncate alike), the first of those pixels, with `run` set to how
+  // many samples of [c0, c1) do; otherwise null. A build area usually ends
+  // in a column beyond the result, so the run is often the strip less one.
+  std::uint8_t* ConsecutiveRun(int resultRow, int ja, int jb, int c0, int c1, int& run) {
+    run = 0;
     if (jb - ja != 1) return nullptr;
     const int first = walk_.ResultColumn[static_cast<std::size_t>(c0)];
-    if (first < 0 || walk_.ConsecutiveUntil[static_cast<std::size_t>(c0)] < c1 - 1) return nullptr;
+    if (first < 0) return nullptr;
+    run = std::min(c1 - 1, walk_.ConsecutiveUntil[static_cast<std::size_t>(c0)]) - c0 + 1;
     return result_.Row(resultRow) + 3 * static_cast<std::ptrdiff_t>(first);
   }
 
   // Writes the samples of walk rows [ja, jb) and columns [c0 + from, c1) into
-  // one result row, in walk order: column by column, rows ascending.
+  // one result row, in walk order: column by column, rows ascending. The
+  // consecutive run comes first; `write` learns whether the pixel after the
+  // one it writes belongs to the run (and so will be written after it).
   template <typename WriteSample>
   void ForEachSample(int resultRow, int ja, int jb, int c0, int c1, int from, WriteSample&& write) {
     const int count = c1 - c0;
-    if (std::uint8_t* to = ConsecutiveRow(resultRow, ja, jb, c0, c1)) {
+    int i = from;
+    int run = 0;
+    if (std::uint8_t* to = ConsecutiveRun(resultRow, ja, jb, c0, c1, run)) {
       to += 3 * static_cast<std::ptrdiff_t>(from);
-      for (int i = from; i < count; ++i, to += 3) write(to, c0 + i, ja, i);
-      return;
+      for (; i + 1 < run; ++i, to += 3) write(to, c0 + i, ja, i, true);
+      if (i < run) {
+        write(to, c0 + i, ja, i, false);
+        ++i;
+      }
     }
     std::uint8_t* row = result_.Row(resultRow);
-    for (int i = from; i < count; ++i) {
+    for (; i < count; ++i) {
       const int column = walk_.ResultColumn[static_cast<std::size_t>(c0 + i)];
       if (column < 0) continue;
       for (int j = ja; j < jb; ++j)
-        write(row + 3 * static_cast<std::ptrdiff_t>(column), c0 + i, j, (j - ja) * count + i);
+        write(row + 3 * static_cast<std::ptrdiff_t>(column), c0 + i, j, (j - ja) * count + i, false);
     }
   }
 
@@ -360,9 +368,9 @@ class Renderer {
   // one (gathering pixels pays for the grey levels, not for plain copies);
   // returns how many leading samples it wrote.
   int TransferRowAtOnce(const Scratch& s, int resultRow, int j, int c0, int c1) {
-    std::uint8_t* to = ConsecutiveRow(resultRow, j, j + 1, c0, c1);
+    int count = 0;
+    std::uint8_t* to = ConsecutiveRun(resultRow, j, j + 1, c0, c1, count);
     if (to == nullptr || kernels_.AnaglyphRow == nullptr) return 0;
-    const int count = c1 - c0;
     const std::int32_t* offsets1 = s.Offsets1.data();
     switch (mode_) {
       case 2:
@@ -401,7 +409,7 @@ class Renderer {
       case 9:
       case 10: {
         const std::uint8_t* source = (mode_ == 7 || mode_ == 9) ? photo1_.Data() : photo2_.Data();
-        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int, int, int slot) {
+        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int, int, int slot, bool) {
           const std::int32_t offset = offsets1[slot];
           if (offset >= 0)
             CopyPixel(to, source + offset);
@@ -411,13 +419,13 @@ class Renderer {
         break;
       }
       case 2:
-        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int c, int j, int slot) {
+        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int c, int j, int slot, bool) {
           const std::uint8_t greySecond = Grey(photo2_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c));
           SetPixel(to, greySecond, GreyOrWhite(photo1_.Data(), offsets1[slot]), 0);
         });
         break;
       case 3:
-        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int c, int j, int slot) {
+        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int c, int j, int slot, bool) {
           const std::uint8_t greyFirst = Grey(photo1_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c));
           SetPixel(to, GreyOrWhite(photo2_.Data(), offsets1[slot]), greyFirst, 0);
         });
@@ -425,7 +433,7 @@ class Renderer {
       case 11: {
         const std::uint8_t* first = photo1_.Data();
         const std::uint8_t* second = photo2_.Data();
-        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int, int, int slot) {
+        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int, int, int slot, bool) {
           const std::int32_t fromFirst = offsets1[slot];
           const std::int32_t fromSecond = offsets2[slot];
           if (fromFirst == kSkip || fromSecond == kSkip) return;
@@ -483,6 +491,12 @@ class Renderer {
         __builtin_prefetch(writers + targets[i], 1);
         __builtin_prefetch(result + 3 * static_cast<std::ptrdiff_t>(targets[i]), 1);
       }
+    if constexpr (sizeof(Writer) == sizeof(std::uint16_t)) {
+      if (kernels_.ScatterRow16 != nullptr) {
+        kernels_.ScatterRow16(targets, source, writers, static_cast<std::uint16_t>(c0 + 1), count, result);
+        return;
+      }
+    }
     Writer writer = static_cast<Writer>(c0 + 1);
     for (int i = 0; i < count; ++i, source += 3, ++writer) {
       const std::int32_t target = targets[i];

@@ -171,9 +171,9 @@ VESK_INLINE int MapRowOffsetsDispatch(const MapColumns& columns, const MapRow& r
              : MapRowOffsetsBody<N, false, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
 }
 
-template <int N>
-VESK_INLINE int MapPointsBody(const JobTransform& t, const double* p, const double* q, int count, double* xs,
-                              double* ys) {
+template <int N, bool VectorOffsets, bool Guarded, bool RowFlipped>
+VESK_INLINE int MapPointOffsetsBody(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
+                                    int count, std::int32_t* offsets) {
   using D = typename Lanes<N>::D;
   const D a0 = Splat<N, D>(t.A0()), a1 = Splat<N, D>(t.A1()), a2 = Splat<N, D>(t.A2());
   const D b0 = Splat<N, D>(t.B0()), b1 = Splat<N, D>(t.B1()), b2 = Splat<N, D>(t.B2());
@@ -186,12 +186,19 @@ VESK_INLINE int MapPointsBody(const JobTransform& t, const double* p, const doub
     const D x = (a0 * vp + a1 * vq + a2) / d;
     const D y = (b0 * vp + b1 * vq + b2) / d;
     faults = faults + (((d - d) + (x - x)) + (y - y));
-    Store(xs + i, x);
-    Store(ys + i, y);
+    if (VectorOffsets) {
+      Store(offsets + i, PixelOffsetLanes<N, Guarded, RowFlipped>(rule, x, y));
+    } else {
+      for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
+    }
   }
   bool ok = true;
   for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
-  for (; i < count; ++i) ok = MapPoint(t, p[i], q[i], xs[i], ys[i]) && ok;
+  for (; i < count; ++i) {
+    double x = 0, y = 0;
+    ok = MapPoint(t, p[i], q[i], x, y) && ok;
+    offsets[i] = PixelOffset(rule, x, y);
+  }
   if (ok) return -1;
   for (int k = 0; k < count; ++k) {
     double x = 0, y = 0;
@@ -201,35 +208,25 @@ VESK_INLINE int MapPointsBody(const JobTransform& t, const double* p, const doub
 }
 
 template <int N, bool VectorOffsets>
-VESK_INLINE void PixelOffsetsBody(const PixelRule& rule, const double* xs, const double* ys, int count,
-                                  std::int32_t* offsets) {
-  using D = typename Lanes<N>::D;
-  int i = 0;
-  for (; VectorOffsets && i + N <= count; i += N) {
-    const D x = Load<D>(xs + i), y = Load<D>(ys + i);
-    if (rule.Guarded)
-      Store(offsets + i, rule.RowFlipped ? PixelOffsetLanes<N, true, true>(rule, x, y)
-                                         : PixelOffsetLanes<N, true, false>(rule, x, y));
-    else
-      Store(offsets + i, rule.RowFlipped ? PixelOffsetLanes<N, false, true>(rule, x, y)
-                                         : PixelOffsetLanes<N, false, false>(rule, x, y));
-  }
-  for (; i < count; ++i) offsets[i] = PixelOffset(rule, xs[i], ys[i]);
+VESK_INLINE int MapPointOffsetsDispatch(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
+                                        int count, std::int32_t* offsets) {
+  if (rule.Guarded)
+    return rule.RowFlipped ? MapPointOffsetsBody<N, VectorOffsets, true, true>(t, rule, p, q, count, offsets)
+                           : MapPointOffsetsBody<N, VectorOffsets, true, false>(t, rule, p, q, count, offsets);
+  return rule.RowFlipped ? MapPointOffsetsBody<N, VectorOffsets, false, true>(t, rule, p, q, count, offsets)
+                         : MapPointOffsetsBody<N, VectorOffsets, false, false>(t, rule, p, q, count, offsets);
 }
 
-#define VESK_KERNEL_SET(Suffix, N, VectorOffsets, ...)                                                              \
-  [[maybe_unused]] __VA_ARGS__ int MapRowOffsets##Suffix(const MapColumns& columns, const MapRow& row,              \
-                                                         const PixelRule& rule, int count, std::int32_t* offsets,   \
-                                                         double* xs, double* ys) {                                  \
-    return MapRowOffsetsDispatch<N, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);                     \
-  }                                                                                                                 \
-  __VA_ARGS__ int MapPoints##Suffix(const JobTransform& t, const double* p, const double* q, int count, double* xs, \
-                                    double* ys) {                                                                   \
-    return MapPointsBody<N>(t, p, q, count, xs, ys);                                                                \
-  }                                                                                                                 \
-  [[maybe_unused]] __VA_ARGS__ void PixelOffsets##Suffix(const PixelRule& rule, const double* xs, const double* ys, \
-                                                         int count, std::int32_t* offsets) {                        \
-    PixelOffsetsBody<N, VectorOffsets>(rule, xs, ys, count, offsets);                                               \
+#define VESK_KERNEL_SET(Suffix, N, VectorOffsets, ...)                                                            \
+  [[maybe_unused]] __VA_ARGS__ int MapRowOffsets##Suffix(const MapColumns& columns, const MapRow& row,            \
+                                                         const PixelRule& rule, int count, std::int32_t* offsets, \
+                                                         double* xs, double* ys) {                                \
+    return MapRowOffsetsDispatch<N, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);                   \
+  }                                                                                                               \
+  [[maybe_unused]] __VA_ARGS__ int MapPointOffsets##Suffix(const JobTransform& t, const PixelRule& rule,          \
+                                                           const double* p, const double* q, int count,           \
+                                                           std::int32_t* offsets) {                               \
+    return MapPointOffsetsDispatch<N, VectorOffsets>(t, rule, p, q, count, offsets);                              \
   }
 
 // Comparisons of wide vectors without AVX2 or with AVX-512 mask registers
@@ -332,28 +329,44 @@ VESK_AVX512 int MapRowOffsetsAvx512(const MapColumns& columns, const MapRow& row
 }
 
 template <bool Guarded, bool RowFlipped>
-VESK_AVX512 inline void PixelOffsetsAvx512Body(const PixelRule& rule, const double* xs, const double* ys, int count,
-                                               std::int32_t* offsets) {
+VESK_AVX512 inline int MapPointOffsetsAvx512Body(const JobTransform& t, const PixelRule& rule, const double* p,
+                                                 const double* q, int count, std::int32_t* offsets) {
+  const __m512d a0 = _mm512_set1_pd(t.A0()), a1 = _mm512_set1_pd(t.A1()), a2 = _mm512_set1_pd(t.A2());
+  const __m512d b0 = _mm512_set1_pd(t.B0()), b1 = _mm512_set1_pd(t.B1()), b2 = _mm512_set1_pd(t.B2());
+  const __m512d c0 = _mm512_set1_pd(t.C0()), c1 = _mm512_set1_pd(t.C1()), one = _mm512_set1_pd(1.0);
   const RuleLanes512 lanes = SplatRule512(rule);
+  __m512d faults = _mm512_setzero_pd();
   int i = 0;
-  for (; i + 8 <= count; i += 8)
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i),
-                        Offsets512<Guarded, RowFlipped>(lanes, _mm512_loadu_pd(xs + i), _mm512_loadu_pd(ys + i)));
-  for (; i < count; ++i) offsets[i] = PixelOffset(rule, xs[i], ys[i]);
+  for (; i + 8 <= count; i += 8) {
+    const __m512d vp = _mm512_loadu_pd(p + i), vq = _mm512_loadu_pd(q + i);
+    const __m512d d = _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(c0, vp), _mm512_mul_pd(c1, vq)), one);
+    const __m512d x = _mm512_div_pd(_mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(a0, vp), _mm512_mul_pd(a1, vq)), a2), d);
+    const __m512d y = _mm512_div_pd(_mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(b0, vp), _mm512_mul_pd(b1, vq)), b2), d);
+    faults = _mm512_add_pd(faults,
+                           _mm512_add_pd(_mm512_add_pd(_mm512_sub_pd(d, d), _mm512_sub_pd(x, x)), _mm512_sub_pd(y, y)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i), Offsets512<Guarded, RowFlipped>(lanes, x, y));
+  }
+  bool ok = _mm512_cmp_pd_mask(faults, _mm512_setzero_pd(), _CMP_NEQ_UQ) == 0;
+  for (; i < count; ++i) {
+    double x = 0, y = 0;
+    ok = MapPoint(t, p[i], q[i], x, y) && ok;
+    offsets[i] = PixelOffset(rule, x, y);
+  }
+  if (ok) return -1;
+  for (int k = 0; k < count; ++k) {
+    double x = 0, y = 0;
+    if (!MapPoint(t, p[k], q[k], x, y)) return k;
+  }
+  return -1;
 }
 
-VESK_AVX512 void PixelOffsetsAvx512(const PixelRule& rule, const double* xs, const double* ys, int count,
-                                    std::int32_t* offsets) {
-  if (rule.Guarded) {
-    if (rule.RowFlipped)
-      PixelOffsetsAvx512Body<true, true>(rule, xs, ys, count, offsets);
-    else
-      PixelOffsetsAvx512Body<true, false>(rule, xs, ys, count, offsets);
-  } else if (rule.RowFlipped) {
-    PixelOffsetsAvx512Body<false, true>(rule, xs, ys, count, offsets);
-  } else {
-    PixelOffsetsAvx512Body<false, false>(rule, xs, ys, count, offsets);
-  }
+VESK_AVX512 int MapPointOffsetsAvx512(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
+                                      int count, std::int32_t* offsets) {
+  if (rule.Guarded)
+    return rule.RowFlipped ? MapPointOffsetsAvx512Body<true, true>(t, rule, p, q, count, offsets)
+                           : MapPointOffsetsAvx512Body<true, false>(t, rule, p, q, count, offsets);
+  return rule.RowFlipped ? MapPointOffsetsAvx512Body<false, true>(t, rule, p, q, count, offsets)
+                         : MapPointOffsetsAvx512Body<false, false>(t, rule, p, q, count, offsets);
 }
 
 #define VESK_AVX512_BYTES __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw,avx512vbmi")))
@@ -420,14 +433,65 @@ VESK_AVX512_BYTES int AnaglyphRowAvx512(const std::uint8_t* red, const std::int3
   return i;
 }
 
+// Each bit of a byte repeated three times: the byte mask of the pixels of
+// eight lanes.
+struct TripledBits {
+  std::uint32_t Of[256];
+  constexpr TripledBits() : Of{} {
+    for (int b = 0; b < 256; ++b)
+      for (int k = 0; k < 8; ++k)
+        if (b & (1 << k)) Of[b] |= 7u << (3 * k);
+  }
+};
+constexpr TripledBits kTripled;
+
+VESK_AVX512_BYTES void ScatterRow16Avx512(const std::int32_t* targets, const std::uint8_t* colours,
+                                          std::uint16_t* writers, std::uint16_t firstWriter, int count,
+                                          std::uint8_t* result) {
+  const __m512i lanes = _mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  const __m256i writerLanes = _mm256_set_epi16(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  int i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const std::int32_t first = targets[i];
+    const __m512i expected = _mm512_add_epi32(_mm512_set1_epi32(first), lanes);
+    if (first >= 0 && _mm512_cmpeq_epi32_mask(_mm512_loadu_si512(targets + i), expected) == 0xFFFF) {
+      // Sixteen different pixels one after the other: each sample meets only
+      // the writers of earlier rows, so all are decided at once.
+      const __m256i writer = _mm256_add_epi16(_mm256_set1_epi16(static_cast<short>(firstWriter + i)), writerLanes);
+      const __m256i earlier = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(writers + first));
+      const __mmask16 keep = _mm256_cmpge_epu16_mask(writer, earlier);
+      _mm256_mask_storeu_epi16(writers + first, keep, writer);
+      const __mmask64 bytes = kTripled.Of[keep & 0xFF] | (std::uint64_t{kTripled.Of[keep >> 8]} << 24);
+      const __m512i pixels = _mm512_maskz_loadu_epi8((std::uint64_t{1} << 48) - 1, colours + 3 * i);
+      _mm512_mask_storeu_epi8(result + 3 * static_cast<std::ptrdiff_t>(first), bytes, pixels);
+      continue;
+    }
+    for (int k = i; k < i + 16; ++k) {
+      const std::int32_t target = targets[k];
+      const auto writer = static_cast<std::uint16_t>(firstWriter + k);
+      if (target < 0 || writer < writers[target]) continue;
+      writers[target] = writer;
+      std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * k, 3);
+    }
+  }
+  for (; i < count; ++i) {
+    const std::int32_t target = targets[i];
+    const auto writer = static_cast<std::uint16_t>(firstWriter + i);
+    if (target < 0 || writer < writers[target]) continue;
+    writers[target] = writer;
+    std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * i, 3);
+  }
+}
+
 }  // namespace
 
 const Kernels* KernelsFor(InstructionSet set) {
-  static const Kernels baseline{MapRowOffsetsSse2, MapPointsSse2, PixelOffsetsSse2, nullptr};
-  static const Kernels avx2{MapRowOffsetsAvx2, MapPointsAvx2, PixelOffsetsAvx2, nullptr};
+  static const Kernels baseline{MapRowOffsetsSse2, MapPointOffsetsSse2, nullptr, nullptr};
+  static const Kernels avx2{MapRowOffsetsAvx2, MapPointOffsetsAvx2, nullptr, nullptr};
   static const bool byteInstructions = __builtin_cpu_supports("avx512vbmi");
-  static const Kernels avx512{MapRowOffsetsAvx512, MapPointsAvx512Generic, PixelOffsetsAvx512,
-                              byteInstructions ? AnaglyphRowAvx512 : nullptr};
+  static const Kernels avx512{MapRowOffsetsAvx512, MapPointOffsetsAvx512,
+                              byteInstructions ? AnaglyphRowAvx512 : nullptr,
+                              byteInstructions ? ScatterRow16Avx512 : nullptr};
   switch (set) {
     case InstructionSet::Baseline:
       return &baseline;

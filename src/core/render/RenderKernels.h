@@ -54,10 +54,10 @@ struct Kernels {
   // faults (zero or non-finite denominator, non-finite result), or -1.
   int (*MapRowOffsets)(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
                        std::int32_t* offsets, double* x, double* y);
-  // X, Y = t(p, q) for `count` points; fault index as above.
-  int (*MapPoints)(const JobTransform& t, const double* p, const double* q, int count, double* x, double* y);
-  // Byte offsets of the addressed pixels, or rule.Outside / kSkip.
-  void (*PixelOffsets)(const PixelRule& rule, const double* x, const double* y, int count, std::int32_t* offsets);
+  // The pixel offsets under `rule` of X, Y = t(p, q) for `count` points,
+  // without keeping X, Y; fault index as above.
+  int (*MapPointOffsets)(const JobTransform& t, const PixelRule& rule, const double* p, const double* q, int count,
+                         std::int32_t* offsets);
 
   // Optional whole-row transfer into `count` consecutive result pixels at
   // `to`; returns how many leading pixels it wrote (the caller does the rest
@@ -69,6 +69,14 @@ struct Kernels {
   // `row` one after the other. A kSkip in either leaves the pixel as it is.
   int (*AnaglyphRow)(const std::uint8_t* red, const std::int32_t* redOffsets, const std::uint8_t* green,
                      const std::int32_t* greenOffsets, int count, std::uint8_t* to);
+
+  // Optional forward scatter of `count` samples in walk order: sample i goes
+  // to pixel targets[i] (none where negative) unless writers[target] exceeds
+  // firstWriter + i; a sample that goes stores that writer and copies its
+  // three bytes from colours + 3 i to result + 3 target. Null where the
+  // processor lacks the instructions.
+  void (*ScatterRow16)(const std::int32_t* targets, const std::uint8_t* colours, std::uint16_t* writers,
+                       std::uint16_t firstWriter, int count, std::uint8_t* result);
 };
 
 // The kernels built for `set`, or null when the processor lacks it. All
