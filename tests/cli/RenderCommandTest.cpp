@@ -11,23 +11,15 @@
 #include "commands/RenderInputs.h"
 #include "render/RenderEngine.h"
 #include "render/RenderMessages.h"
+#include "support/NoisePhoto.h"
 #include "support/TempDir.h"
 
 namespace vesk {
 namespace {
 
-using test::RunVeskCli;
+using test::NoisePhoto;
 
-RgbImage NoisePhoto(int width, int height, unsigned seed) {
-  RgbImage photo(width, height);
-  std::mt19937 random(seed);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      photo.SetPixel(x, y,
-                     Rgb{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
-                         static_cast<std::uint8_t>(random())});
-  return photo;
-}
+using test::RunVeskCli;
 
 // Two small photographs written into a temporary folder.
 struct Photographs {

@@ -11,20 +11,12 @@
 #include "PlainColumnWalk.h"
 #include "common/VeskError.h"
 #include "render/RenderMessages.h"
+#include "support/NoisePhoto.h"
 
 namespace vesk {
 namespace {
 
-RgbImage NoisePhoto(int width, int height, unsigned seed) {
-  RgbImage photo(width, height);
-  std::mt19937 random(seed);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      photo.SetPixel(x, y,
-                     Rgb{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
-                         static_cast<std::uint8_t>(random())});
-  return photo;
-}
+using test::NoisePhoto;
 
 // Coefficients written as X = (a0 x + a1 y + a2) / d, Y = (b0 x + b1 y + b2) / d, d = c0 x + c1 y + 1.
 JobTransform Map(double a0, double a1, double a2, double b0, double b1, double b2, double c0 = 0, double c1 = 0) {
