@@ -114,6 +114,28 @@ VESK_INLINE typename Lanes<N>::I PixelOffsetLanes(const PixelRule& rule, typenam
   return offset;
 }
 
+// The samples from `first` on, one at a time, after a vector kernel has done
+// the rest; then, when any sample of the row faulted, the index of the first
+// one that did (-1 when none).
+VESK_INLINE int FinishMapRow(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int first, int count,
+                             bool ok, std::int32_t* offsets, double* xs, double* ys) {
+  for (int i = first; i < count; ++i) {
+    double x = 0, y = 0;
+    ok = MapSample(columns.A0x[i], columns.B0x[i], columns.C0x[i], row, x, y) && ok;
+    offsets[i] = PixelOffset(rule, x, y);
+    if (xs != nullptr) {
+      xs[i] = x;
+      ys[i] = y;
+    }
+  }
+  if (ok) return -1;
+  for (int k = 0; k < count; ++k) {
+    double x = 0, y = 0;
+    if (!MapSample(columns.A0x[k], columns.B0x[k], columns.C0x[k], row, x, y)) return k;
+  }
+  return -1;
+}
+
 // v - v is 0 for a finite v and NaN for an infinite or NaN one; a zero
 // denominator always leaves an infinite or NaN quotient. So a sum of these
 // differences stays 0 exactly while no sample faults.
@@ -142,21 +164,7 @@ VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, 
   }
   bool ok = true;
   for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
-  for (; i < count; ++i) {
-    double x = 0, y = 0;
-    ok = MapSample(columns.A0x[i], columns.B0x[i], columns.C0x[i], row, x, y) && ok;
-    offsets[i] = PixelOffset(rule, x, y);
-    if (xs != nullptr) {
-      xs[i] = x;
-      ys[i] = y;
-    }
-  }
-  if (ok) return -1;
-  for (int k = 0; k < count; ++k) {
-    double x = 0, y = 0;
-    if (!MapSample(columns.A0x[k], columns.B0x[k], columns.C0x[k], row, x, y)) return k;
-  }
-  return -1;
+  return FinishMapRow(columns, row, rule, i, count, ok, offsets, xs, ys);
 }
 
 template <int N, bool VectorOffsets>
@@ -302,21 +310,7 @@ VESK_AVX512 inline int MapRowOffsetsAvx512Body(const MapColumns& columns, const 
     }
   }
   bool ok = _mm512_cmp_pd_mask(faults, _mm512_setzero_pd(), _CMP_NEQ_UQ) == 0;
-  for (; i < count; ++i) {
-    double x = 0, y = 0;
-    ok = MapSample(columns.A0x[i], columns.B0x[i], columns.C0x[i], row, x, y) && ok;
-    offsets[i] = PixelOffset(rule, x, y);
-    if (xs != nullptr) {
-      xs[i] = x;
-      ys[i] = y;
-    }
-  }
-  if (ok) return -1;
-  for (int k = 0; k < count; ++k) {
-    double x = 0, y = 0;
-    if (!MapSample(columns.A0x[k], columns.B0x[k], columns.C0x[k], row, x, y)) return k;
-  }
-  return -1;
+  return FinishMapRow(columns, row, rule, i, count, ok, offsets, xs, ys);
 }
 
 VESK_AVX512 int MapRowOffsetsAvx512(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
