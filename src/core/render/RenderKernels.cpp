@@ -136,6 +136,22 @@ VESK_INLINE int FinishMapRow(const MapColumns& columns, const MapRow& row, const
   return -1;
 }
 
+// As FinishMapRow, for points mapped through a whole transform.
+VESK_INLINE int FinishMapPoints(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
+                                int first, int count, bool ok, std::int32_t* offsets) {
+  for (int i = first; i < count; ++i) {
+    double x = 0, y = 0;
+    ok = MapPoint(t, p[i], q[i], x, y) && ok;
+    offsets[i] = PixelOffset(rule, x, y);
+  }
+  if (ok) return -1;
+  for (int k = 0; k < count; ++k) {
+    double x = 0, y = 0;
+    if (!MapPoint(t, p[k], q[k], x, y)) return k;
+  }
+  return -1;
+}
+
 // v - v is 0 for a finite v and NaN for an infinite or NaN one; a zero
 // denominator always leaves an infinite or NaN quotient. So a sum of these
 // differences stays 0 exactly while no sample faults.
@@ -202,17 +218,7 @@ VESK_INLINE int MapPointOffsetsBody(const JobTransform& t, const PixelRule& rule
   }
   bool ok = true;
   for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
-  for (; i < count; ++i) {
-    double x = 0, y = 0;
-    ok = MapPoint(t, p[i], q[i], x, y) && ok;
-    offsets[i] = PixelOffset(rule, x, y);
-  }
-  if (ok) return -1;
-  for (int k = 0; k < count; ++k) {
-    double x = 0, y = 0;
-    if (!MapPoint(t, p[k], q[k], x, y)) return k;
-  }
-  return -1;
+  return FinishMapPoints(t, rule, p, q, i, count, ok, offsets);
 }
 
 template <int N, bool VectorOffsets>
@@ -341,17 +347,7 @@ VESK_AVX512 inline int MapPointOffsetsAvx512Body(const JobTransform& t, const Pi
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(offsets + i), Offsets512<Guarded, RowFlipped>(lanes, x, y));
   }
   bool ok = _mm512_cmp_pd_mask(faults, _mm512_setzero_pd(), _CMP_NEQ_UQ) == 0;
-  for (; i < count; ++i) {
-    double x = 0, y = 0;
-    ok = MapPoint(t, p[i], q[i], x, y) && ok;
-    offsets[i] = PixelOffset(rule, x, y);
-  }
-  if (ok) return -1;
-  for (int k = 0; k < count; ++k) {
-    double x = 0, y = 0;
-    if (!MapPoint(t, p[k], q[k], x, y)) return k;
-  }
-  return -1;
+  return FinishMapPoints(t, rule, p, q, i, count, ok, offsets);
 }
 
 VESK_AVX512 int MapPointOffsetsAvx512(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,

@@ -7,6 +7,7 @@
 #include "common/VeskError.h"
 #include "render/AreaWalk.h"
 #include "render/RenderMessages.h"
+#include "render/WalkGrid.h"
 
 namespace vesk {
 
@@ -43,8 +44,6 @@ constexpr double kMaxImageBytes = static_cast<double>(std::numeric_limits<std::i
 bool FitsInBytes(double width, double height) { return width * height * 3.0 <= kMaxImageBytes; }
 
 // The photograph whose grid a mode walks (modes 0..8).
-bool WalksFirstPhotograph(int mode) { return mode == 1 || mode == 3 || mode == 4 || mode == 6 || mode == 8; }
-
 // Number of whole steps in |extent|.
 double StepCount(double low, double high, double step) { return std::trunc(std::fabs(high - low) / step); }
 
@@ -109,7 +108,7 @@ void ValidateRenderRequest(const RenderRequest& request, PictureSize photo1, Pic
     return;
   }
   // The walked photograph and the frame written into must both have pixels.
-  ValidatePhotograph(WalksFirstPhotograph(request.Mode) ? photo1 : photo2);
+  ValidatePhotograph(render_detail::WalkedPhotograph(request.Mode) == 1 ? photo1 : photo2);
   ValidatePhotograph(ResultSize(request, photo1, photo2));
 }
 
