@@ -118,22 +118,29 @@ void CompareWithPlainWalk(const RenderRequest& request, const RgbImage& photo1, 
   }
 }
 
+RenderRequest RequestFor(int mode, const OriginCase& origin, const MapCase& map) {
+  RenderRequest request;
+  request.Mode = mode;
+  request.From = origin.From;
+  request.Plane1 = origin.Plane1;
+  request.Plane2 = origin.Plane2;
+  request.Transform1 = map.First;
+  request.Transform2 = map.Second;
+  return request;
+}
+
+std::string CaseName(int mode, const OriginCase& origin, const MapCase& map) {
+  return "mode " + std::to_string(mode) + " origin " + std::to_string(static_cast<int>(origin.From)) + " map " +
+         map.Name;
+}
+
 TEST(RenderEngineTest, ImageGridModesMatchThePlainColumnWalk) {
   const RgbImage photo1 = NoisePhoto(7, 5, 1);
   const RgbImage photo2 = NoisePhoto(6, 8, 2);
   for (int mode = 0; mode <= 8; ++mode)
     for (const OriginCase& origin : OriginCases())
       for (const MapCase& map : MapCases()) {
-        RenderRequest request;
-        request.Mode = mode;
-        request.From = origin.From;
-        request.Plane1 = origin.Plane1;
-        request.Plane2 = origin.Plane2;
-        request.Transform1 = map.First;
-        request.Transform2 = map.Second;
-        CompareWithPlainWalk(request, photo1, photo2,
-                             "mode " + std::to_string(mode) + " origin " +
-                                 std::to_string(static_cast<int>(origin.From)) + " map " + map.Name);
+        CompareWithPlainWalk(RequestFor(mode, origin, map), photo1, photo2, CaseName(mode, origin, map));
       }
 }
 
@@ -144,18 +151,9 @@ TEST(RenderEngineTest, BuildAreaModesMatchThePlainColumnWalk) {
     for (const OriginCase& origin : OriginCases())
       for (const MapCase& map : MapCases())
         for (std::size_t a = 0; a < AreaCases().size(); ++a) {
-          RenderRequest request;
-          request.Mode = mode;
-          request.From = origin.From;
-          request.Plane1 = origin.Plane1;
-          request.Plane2 = origin.Plane2;
-          request.Transform1 = map.First;
-          request.Transform2 = map.Second;
+          RenderRequest request = RequestFor(mode, origin, map);
           request.Area = AreaCases()[a];
-          CompareWithPlainWalk(request, photo1, photo2,
-                               "mode " + std::to_string(mode) + " origin " +
-                                   std::to_string(static_cast<int>(origin.From)) + " map " + map.Name + " area " +
-                                   std::to_string(a));
+          CompareWithPlainWalk(request, photo1, photo2, CaseName(mode, origin, map) + " area " + std::to_string(a));
         }
 }
 
