@@ -68,12 +68,16 @@ struct ThreeSets {
   VT_Points first = Points({{10, 20}, {400, 30}, {380, 300}, {20, 310}, {200, 160}, {120, 240}});
   VT_Points second = Points({{15, 25}, {410, 50}, {370, 280}, {30, 330}, {205, 170}, {128, 255}});
   VT_Points scene = Points({{0, 0}, {300, 0}, {300, 200}, {0, 200}, {150, 100}, {80, 150}});
+
+  // A build on these sets with default settings and no photograph sizes.
+  BuildFitInput Input(BuildMode mode, EstimationMethod method) const {
+    return BuildFitInput{mode, method, first, second, scene, {}, {}, {}, 0};
+  }
 };
 
 TEST(BuildFitTest, LeastSquaresFillsBothSetsOfTheSceneAnaglyphInPlanOrder) {
   const ThreeSets sets;
-  const BuildFitInput input{
-      BuildMode::AnaglyphOnScene, EstimationMethod::LeastSquares, sets.first, sets.second, sets.scene, {}, {}, {}, 0};
+  const BuildFitInput input = sets.Input(BuildMode::AnaglyphOnScene, EstimationMethod::LeastSquares);
   TransformCoefficients primary(kOwnsItems), second(kOwnsItems);
   primary.Add(new VT_Point(99, 99));  // left over from an earlier build
   const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second);
@@ -93,15 +97,7 @@ TEST(BuildFitTest, LeastSquaresFillsBothSetsOfTheSceneAnaglyphInPlanOrder) {
 
 TEST(BuildFitTest, StatisticsRunsThePlanWithProgressFromZeroTo100) {
   const ThreeSets sets;
-  const BuildFitInput input{BuildMode::AnaglyphOnSceneInterpolated,
-                            EstimationMethod::Statistics,
-                            sets.first,
-                            sets.second,
-                            sets.scene,
-                            {},
-                            {},
-                            {},
-                            0};
+  const BuildFitInput input = sets.Input(BuildMode::AnaglyphOnSceneInterpolated, EstimationMethod::Statistics);
   TransformCoefficients primary(kOwnsItems), second(kOwnsItems);
   CountingProgress progress;
   progress.position = 55;
@@ -116,15 +112,7 @@ TEST(BuildFitTest, StatisticsRunsThePlanWithProgressFromZeroTo100) {
 
 TEST(BuildFitTest, CancellingStopsThePlan) {
   const ThreeSets sets;
-  const BuildFitInput input{BuildMode::AnaglyphOnSceneInterpolated,
-                            EstimationMethod::Statistics,
-                            sets.first,
-                            sets.second,
-                            sets.scene,
-                            {},
-                            {},
-                            {},
-                            0};
+  const BuildFitInput input = sets.Input(BuildMode::AnaglyphOnSceneInterpolated, EstimationMethod::Statistics);
   TransformCoefficients primary(kOwnsItems), second(kOwnsItems);
   CountingProgress progress;
   progress.cancel = true;
