@@ -1,5 +1,7 @@
 #include "files/TextFile.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -51,22 +53,27 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
   return text;
 }
 
-bool WriteBytesReplacing(const std::string& path, std::string_view bytes) {
+bool WriteBytesReplacing(const std::string& path, std::string_view bytes, std::string* reason) {
   namespace fs = std::filesystem;
+  const auto fail = [reason](int error) {
+    if (reason != nullptr) *reason = std::strerror(error);
+    return false;
+  };
   const fs::path target(path);
   std::random_device seed;
   const fs::path temporary =
       target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(seed() % 1000000));
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    if (!out) return fail(errno);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) {
+      const int error = errno;
       out.close();
       std::error_code ignored;
       fs::remove(temporary, ignored);
-      return false;
+      return fail(error);
     }
   }
   std::error_code error;
@@ -74,18 +81,18 @@ bool WriteBytesReplacing(const std::string& path, std::string_view bytes) {
   if (error) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
-    return false;
+    return fail(error.value());
   }
   return true;
 }
 
-bool WriteTextFileReplacing(const std::string& path, const std::vector<std::string>& lines) {
+bool WriteTextFileReplacing(const std::string& path, const std::vector<std::string>& lines, std::string* reason) {
   std::string bytes;
   for (const std::string& line : lines) {
     bytes += line;
     bytes += "\r\n";
   }
-  return WriteBytesReplacing(path, bytes);
+  return WriteBytesReplacing(path, bytes, reason);
 }
 
 }  // namespace vesk

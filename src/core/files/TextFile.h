@@ -26,8 +26,10 @@ std::string_view TrimTrailingBlanks(std::string_view text);
 
 // Writes the lines with CR LF after each into a temporary file beside `path`
 // and renames it over `path`, so a failure never leaves a half-written file.
-// Returns false when the file could not be written; the old file is intact.
-bool WriteTextFileReplacing(const std::string& path, const std::vector<std::string>& lines);
-bool WriteBytesReplacing(const std::string& path, std::string_view bytes);
+// Returns false when the file could not be written; the old file is intact
+// and `reason`, when given, receives the system's explanation.
+bool WriteTextFileReplacing(const std::string& path, const std::vector<std::string>& lines,
+                            std::string* reason = nullptr);
+bool WriteBytesReplacing(const std::string& path, std::string_view bytes, std::string* reason = nullptr);
 
 }  // namespace vesk
