@@ -47,7 +47,6 @@ void RunRender(benchmark::State& state, int mode, int threads, std::optional<Ins
   const RgbImage& photo1 = Photograph(0);
   const RgbImage& photo2 = Photograph(1);
   const RenderRequest request = MildRequest(mode);
-  ProgressReporter quiet;
   RenderOptions options;
   options.Threads = threads;
   options.Instructions = instructions;
@@ -55,7 +54,7 @@ void RunRender(benchmark::State& state, int mode, int threads, std::optional<Ins
   long long pixels = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    RenderOutcome outcome = RenderBuild(request, photo1, photo2, quiet, options);
+    RenderOutcome outcome = RenderBuild(request, photo1, photo2, SilentProgress(), NeverCancelled(), options);
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     pixels += static_cast<long long>(outcome.Result.Width()) * outcome.Result.Height();
     benchmark::DoNotOptimize(outcome.Result.Data());

@@ -8,9 +8,8 @@ namespace {
 constexpr int kBarWidth = 40;
 }
 
-TerminalProgress::TerminalProgress(std::ostream& err, bool showBar, const std::atomic<bool>* interrupted,
-                                   std::string label)
-    : err_(err), showBar_(showBar), interrupted_(interrupted), label_(std::move(label)) {}
+TerminalProgress::TerminalProgress(std::ostream& err, bool showBar, std::string label)
+    : err_(err), showBar_(showBar), label_(std::move(label)) {}
 
 void TerminalProgress::SetPosition(int position) {
   position = std::clamp(position, 0, 100);
@@ -24,8 +23,6 @@ void TerminalProgress::SetElapsedText(const std::string& text) {
   elapsed_ = text;
   Draw();
 }
-
-bool TerminalProgress::CancelRequested() const { return interrupted_ != nullptr && interrupted_->load(); }
 
 void TerminalProgress::Draw() {
   if (!showBar_ || position_ < 0) return;

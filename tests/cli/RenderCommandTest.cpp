@@ -35,8 +35,7 @@ struct Photographs {
 };
 
 RgbImage EngineResult(const RenderRequest& request, const RgbImage& first, const RgbImage& second) {
-  ProgressReporter quiet;
-  return RenderBuild(request, first, second, quiet).Result;
+  return RenderBuild(request, first, second, SilentProgress(), NeverCancelled()).Result;
 }
 
 TEST(RenderCommandTest, ExplicitMapsGiveTheEngineResultInBmpOrPng) {

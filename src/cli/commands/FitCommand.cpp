@@ -157,9 +157,11 @@ int RunFit(Arguments& args, CliEnvironment& env) {
   TransformCoefficients second(kOwnsItems);
   BuildFitOutcome outcome;
   {
-    TerminalProgress progress(env.Err, env.ErrIsTerminal && !json, env.Interrupted, "computing the parameters");
-    outcome = FitBuildTransformations(input, primary, second, &progress);
+    TerminalProgress progress(env.Err, env.ErrIsTerminal && !json, "computing the parameters");
+    const CancelToken cancel(env.Interrupted);
+    outcome = FitBuildTransformations(input, primary, second, &progress, &cancel);
     progress.Close();
+    if (cancel.Requested()) throw Interrupted();
   }
 
   static const char* const kRoles[2] = {"primary", "second"};

@@ -93,11 +93,12 @@ int RunRender(Arguments& args, CliEnvironment& env) {
 
   const RgbImage photo1 = LoadPhotograph(input.Photo1);
   const RgbImage photo2 = LoadPhotograph(input.Photo2);
-  TerminalProgress progress(env.Err, env.ErrIsTerminal, env.Interrupted, "render");
+  TerminalProgress progress(env.Err, env.ErrIsTerminal, "render");
+  const CancelToken cancel(env.Interrupted);
   RenderOptions options;
   options.Threads = threads.value_or(0);
   const auto start = std::chrono::steady_clock::now();
-  const RenderOutcome outcome = RenderBuild(input.Request, photo1, photo2, progress, options);
+  const RenderOutcome outcome = RenderBuild(input.Request, photo1, photo2, progress, cancel, options);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   progress.Close();
   if (timing)

@@ -64,11 +64,12 @@ RenderRequest FromReferencePoints(const ProjectBuildOptions& options, const Proj
   const BuildFitInput input{mode, method, points1, points2, scene, settings, photo1, photo2, options.Threads};
   TransformCoefficients primary(kOwnsItems);
   TransformCoefficients second(kOwnsItems);
-  TerminalProgress progress(env.Err, env.ErrIsTerminal && method == EstimationMethod::Statistics, env.Interrupted,
+  TerminalProgress progress(env.Err, env.ErrIsTerminal && method == EstimationMethod::Statistics,
                             "computing the parameters");
-  const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second, &progress);
+  const CancelToken cancel(env.Interrupted);
+  const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second, &progress, &cancel);
   progress.Close();
-  if (progress.CancelRequested()) throw Interrupted();
+  if (cancel.Requested()) throw Interrupted();
   static const char* const kRoles[] = {"primary", "second"};
   for (std::size_t f = 0; f < outcome.Fits.size(); ++f)
     if (!outcome.Fits[f].Fitted) throw VeskError(DescribeFailedFit(outcome.Fits[f], kRoles[f], method));

@@ -10,13 +10,14 @@ namespace {
 FitReport FitByLeastSquares(const BuildFitInput& input, const PlannedFit& fit, TransformCoefficients& coefficients) {
   const LeastSquaresStatus status =
       FitLeastSquaresWithStatus(PointSet(input, fit.Source), PointSet(input, fit.Target), coefficients);
-  FitReport report{fit, status == LeastSquaresStatus::Fitted, {}};
+  FitReport report{fit, status == LeastSquaresStatus::Fitted, true, {}};
   if (!report.Fitted) report.Failure = LeastSquaresStatusText(status);
   return report;
 }
 
 FitReport FitByStatistics(const BuildFitInput& input, const PlannedFit& fit, TransformCoefficients& coefficients,
-                          const TimeOfDay& start, ProgressReporter* progress) {
+                          const TimeOfDay& start, int& position, ProgressSink* progress,
+                          const CancelToken* cancel) {
   Stat2DThread worker(PointSet(input, fit.Source), fit.Source, PointSet(input, fit.Target), fit.Target, coefficients);
   worker.SigmaCount = input.Settings.SigmaCount;
   worker.MinAngle = input.Settings.MinAngle;
@@ -29,10 +30,13 @@ FitReport FitByStatistics(const BuildFitInput& input, const PlannedFit& fit, Tra
   worker.SubsetsPerTick = SubsetsPerTick(n, ProgressShare(input.Mode));
   worker.StartTime = start;
   worker.Progress = progress;
+  worker.ProgressPosition = position;
+  worker.Cancel = cancel;
   worker.ThreadCount = input.Threads;
   worker.Analyse();
+  position = worker.ProgressPosition;
 
-  FitReport report{fit, worker.Status == StatisticsStatus::Fitted, {}};
+  FitReport report{fit, worker.Status == StatisticsStatus::Fitted, true, {}};
   if (!report.Fitted) {
     report.Failure = StatisticsStatusText(worker.Status);
     if (worker.Status == StatisticsStatus::EmptyClippingBand)
@@ -62,7 +66,8 @@ const VT_Points& PointSet(const BuildFitInput& input, PointSetCode code) {
 }
 
 BuildFitOutcome FitBuildTransformations(const BuildFitInput& input, TransformCoefficients& primary,
-                                        TransformCoefficients& second, ProgressReporter* progress) {
+                                        TransformCoefficients& second, ProgressSink* progress,
+                                        const CancelToken* cancel) {
   const FitPlan plan = FitPlanFor(input.Mode);
   primary.Clear();
   second.Clear();
@@ -76,11 +81,13 @@ BuildFitOutcome FitBuildTransformations(const BuildFitInput& input, TransformCoe
 
   if (progress != nullptr) progress->SetPosition(0);
   const TimeOfDay start = CurrentTimeOfDay();
-  outcome.Fits.push_back(FitByStatistics(input, plan.Primary, primary, start, progress));
+  int position = 0;
+  outcome.Fits.push_back(FitByStatistics(input, plan.Primary, primary, start, position, progress, cancel));
   if (plan.Second) {
-    const bool cancelled = progress != nullptr && progress->CancelRequested();
-    outcome.Fits.push_back(cancelled ? FitReport{*plan.Second, false, StatisticsStatusText(StatisticsStatus::Cancelled)}
-                                     : FitByStatistics(input, *plan.Second, second, start, progress));
+    const bool cancelled = cancel != nullptr && cancel->Requested();
+    outcome.Fits.push_back(cancelled
+                               ? FitReport{*plan.Second, false, false, StatisticsStatusText(StatisticsStatus::Cancelled)}
+                               : FitByStatistics(input, *plan.Second, second, start, position, progress, cancel));
   }
   if (progress != nullptr) progress->SetPosition(100);
   return outcome;

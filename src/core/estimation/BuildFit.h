@@ -8,7 +8,7 @@
 #include "estimation/TransformCoefficients.h"
 #include "model/BuildMode.h"
 #include "model/VT_Points.h"
-#include "progress/ProgressReporter.h"
+#include "progress/ProgressSink.h"
 
 namespace vesk {
 
@@ -46,6 +46,7 @@ struct BuildFitInput {
 struct FitReport {
   PlannedFit Fit;
   bool Fitted = false;
+  bool Started = true;  // false for a fit skipped because the build was cancelled
   std::string Failure;  // why not, in English; empty when fitted
 };
 
@@ -61,11 +62,13 @@ struct BuildFitOutcome {
 // for least squares). With the statistical method the progress position goes
 // to 0 at the start, advances about a hundred steps over the whole plan and
 // ends at 100, and every step also brings the elapsed time since the start
-// ("h : m : s"). The reporter's cancellation request ends the fit running
-// as failed and the plan's remaining fit is not started.
+// ("h : m : s"); the calls arrive on the calling thread. A cancellation
+// request ends the fit running as failed and the plan's remaining fit is
+// not started (its report says it was skipped).
 // Raises VeskError only for an unknown mode.
 BuildFitOutcome FitBuildTransformations(const BuildFitInput& input, TransformCoefficients& primary,
-                                        TransformCoefficients& second, ProgressReporter* progress = nullptr);
+                                        TransformCoefficients& second, ProgressSink* progress = nullptr,
+                                        const CancelToken* cancel = nullptr);
 
 // The list that plays `code` in `input`.
 const VT_Points& PointSet(const BuildFitInput& input, PointSetCode code);

@@ -84,14 +84,16 @@ bool Stat2DThread::SolveFourPoints(const VT_Points& source4, const VT_Points& ta
 }
 
 void Stat2DThread::ProgressTick() {
+  ++ProgressPosition;
   if (Progress == nullptr) return;
-  Progress->SetPosition(Progress->Position() + 1);
+  Progress->SetPosition(ProgressPosition);
   Progress->SetElapsedText(ElapsedTimeText(StartTime, CurrentTimeOfDay()));
 }
 
 void Stat2DThread::Fail(StatisticsStatus status) {
   Status = status;
   samples_.Clear();
+  ProgressPosition = 0;
   if (Progress != nullptr) Progress->SetPosition(0);
 }
 
@@ -110,7 +112,7 @@ void Stat2DThread::Analyse() {
   const auto progress = [&](long long enumerated) {
     if (period > 0)
       for (; ticks < enumerated / period; ++ticks) ProgressTick();
-    return Progress == nullptr || !Progress->CancelRequested();
+    return Cancel == nullptr || !Cancel->Requested();
   };
   const double minAngle = MinAngle * kPi * (1.0 / 180);
   std::optional<SampleStore> solved;

@@ -5,7 +5,7 @@
 #include "estimation/TransformCoefficients.h"
 #include "model/VT_Points.h"
 #include "progress/ElapsedTime.h"
-#include "progress/ProgressReporter.h"
+#include "progress/ProgressSink.h"
 
 namespace vesk {
 
@@ -48,7 +48,13 @@ class Stat2DThread {
   double Height2 = 0;
   double SubsetsPerTick = 1;  // enumerated subsets per progress step
   TimeOfDay StartTime;        // start of the build, for the elapsed-time text
-  ProgressReporter* Progress = nullptr;
+  // Where the ticks go. The analysis counts the position itself, starting
+  // from ProgressPosition (where the bar stands when it begins); a failure
+  // puts it back to 0. Calls arrive on the thread that runs Analyse.
+  ProgressSink* Progress = nullptr;
+  int ProgressPosition = 0;
+  // Asked between blocks of subsets; a request ends the analysis as Cancelled.
+  const CancelToken* Cancel = nullptr;
   int ThreadCount = 0;  // worker threads for the subset search; 0 = one per core
 
   int SolvedCount = 0;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "progress/ElapsedTime.h"
-#include "progress/ProgressReporter.h"
+#include "progress/ProgressSink.h"
 
 namespace vesk::render_detail {
 
@@ -15,7 +15,7 @@ namespace vesk::render_detail {
 // changes, which is all the text shows.
 class ProgressDisplay {
  public:
-  ProgressDisplay(ProgressReporter& reporter, const TimeOfDay& start) : reporter_(reporter), start_(start) {}
+  ProgressDisplay(ProgressSink& reporter, const TimeOfDay& start) : reporter_(reporter), start_(start) {}
 
   // Percent added per walked column.
   void SetStep(double step) { step_ = step; }
@@ -37,7 +37,7 @@ class ProgressDisplay {
     reporter_.SetElapsedText(text_);
   }
 
-  ProgressReporter& reporter_;
+  ProgressSink& reporter_;
   double step_ = 0;
   double sum_ = 0;
   TimeOfDay start_;

@@ -531,9 +531,9 @@ class Renderer {
 }  // namespace
 
 RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2,
-                          ProgressReporter& reporter, const RenderOptions& options) {
+                          ProgressSink& sink, const CancelToken& cancel, const RenderOptions& options) {
   ValidateRenderRequest(request, SizeOf(photo1), SizeOf(photo2));
-  ProgressDisplay progress(reporter, options.StartTime ? *options.StartTime : CurrentTimeOfDay());
+  ProgressDisplay progress(sink, options.StartTime ? *options.StartTime : CurrentTimeOfDay());
   RenderOutcome outcome;
   if (!IsValidBuildMode(request.Mode)) {
     progress.Finish();
@@ -563,10 +563,10 @@ RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, 
     for (int c0 = 0; c0 < columns; c0 += renderer.StripColumns()) {
       const int c1 = std::min(columns, c0 + renderer.StripColumns());
       const int fault = renderer.RenderStrip(c0, c1);
-      // The reporter hears, column by column, what the plain walk would say:
-      // the stop request asked at the start, then the column's progress.
+      // The sink hears, column by column, what the plain walk would say: the
+      // stop request looked at at the start, then the column's progress.
       for (int c = c0; c < c1; ++c) {
-        if (reporter.CancelRequested()) return RenderOutcome{RenderStatus::Cancelled, RgbImage()};
+        if (cancel.Requested()) return RenderOutcome{RenderStatus::Cancelled, RgbImage()};
         if (c == fault) return RenderOutcome{RenderStatus::Failed, RgbImage()};
         progress.ColumnDone();
       }

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "progress/ElapsedTime.h"
-#include "progress/ProgressReporter.h"
+#include "progress/ProgressSink.h"
 #include "render/RenderRequest.h"
 #include "render/RgbImage.h"
 
@@ -36,19 +36,20 @@ struct RenderOptions {
 // maps every grid point and copies or combines single photograph pixels into
 // a white 24-bit result. The photographs are only read.
 //
-// Progress: after every walked column the reporter gets the whole percent
+// Progress: after every walked column the sink gets the whole percent
 // (SetPosition) and the elapsed-time text, and once more 100 at the end.
-// Cancellation is asked for at the start of every column; once it is
-// reported, or once an arithmetic fault occurs, the job ends without a
-// result. The work itself may run ahead in strips of columns and on several
-// threads; the result is exactly that of the column-by-column walk, and the
-// reporter sees the same sequence of calls, all made on the calling thread
-// (a window's job runs this on its worker thread and forwards the calls).
+// The token is looked at at the start of every column; once it is set, or
+// once an arithmetic fault occurs, the job ends without a result. The work
+// itself may run ahead in strips of columns and on several threads; the
+// result is exactly that of the column-by-column walk, and the sink sees the
+// same sequence of calls, all made on the calling thread (a window's job
+// runs this on its worker thread and forwards the calls). The token may be
+// set from any thread.
 //
 // Refuses an undefined request before anything runs (VeskError with the
 // user's message, see ValidateRenderRequest), and a result too large for
 // memory.
 RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2,
-                          ProgressReporter& reporter, const RenderOptions& options = {});
+                          ProgressSink& progress, const CancelToken& cancel, const RenderOptions& options = {});
 
 }  // namespace vesk

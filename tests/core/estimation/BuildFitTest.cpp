@@ -17,17 +17,18 @@ constexpr PointSetCode kFirst = PointSetCode::FirstPhoto;
 constexpr PointSetCode kSecond = PointSetCode::SecondPhoto;
 constexpr PointSetCode kScene = PointSetCode::Scene;
 
-class CountingProgress : public ProgressReporter {
+// Counts the ticks it is shown; may ask the build to stop at one of them.
+class CountingProgress : public ProgressSink {
  public:
   int position = -1;
   int ticks = 0;
+  int cancelAtTick = -1;
+  CancelToken cancel;
   void SetPosition(int p) override {
     if (p == position + 1) ++ticks;
     position = p;
+    if (ticks == cancelAtTick) cancel.Request();
   }
-  int Position() const override { return position; }
-  bool cancel = false;
-  bool CancelRequested() const override { return cancel; }
 };
 
 TEST(BuildFitTest, FitPlanPerMode) {
@@ -110,18 +111,19 @@ TEST(BuildFitTest, StatisticsRunsThePlanWithProgressFromZeroTo100) {
   EXPECT_EQ(progress.position, 100);
 }
 
-TEST(BuildFitTest, CancellingStopsThePlan) {
+TEST(BuildFitTest, CancellingDuringTheFirstFitSkipsTheSecond) {
   const ThreeSets sets;
   const BuildFitInput input = sets.Input(BuildMode::AnaglyphOnSceneInterpolated, EstimationMethod::Statistics);
   TransformCoefficients primary(kOwnsItems), second(kOwnsItems);
   CountingProgress progress;
-  progress.cancel = true;
-  const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second, &progress);
+  progress.cancelAtTick = 3;  // of the 15 subsets of the first fit
+  const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second, &progress, &progress.cancel);
   ASSERT_EQ(outcome.Fits.size(), 2u);
-  for (const FitReport& fit : outcome.Fits) {
-    EXPECT_FALSE(fit.Fitted);
-    EXPECT_EQ(fit.Failure, "cancelled");
-  }
+  EXPECT_TRUE(outcome.Fits[0].Started);
+  EXPECT_FALSE(outcome.Fits[0].Fitted);
+  EXPECT_EQ(outcome.Fits[0].Failure, "cancelled");
+  EXPECT_FALSE(outcome.Fits[1].Started);
+  EXPECT_FALSE(outcome.Fits[1].Fitted);
   EXPECT_EQ(primary.Count(), 0);
   EXPECT_EQ(second.Count(), 0);
 }

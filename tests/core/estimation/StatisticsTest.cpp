@@ -19,20 +19,17 @@ using test::Points;
 
 constexpr double kPi = 3.141592653589793;
 
-// Remembers what the analysis shows and may ask it to stop.
-class RecordingProgress : public ProgressReporter {
+// Remembers what the analysis shows.
+class RecordingProgress : public ProgressSink {
  public:
   int position = 0;
   int ticks = 0;
   std::string elapsed;
-  bool cancel = false;
   void SetPosition(int p) override {
     if (p == position + 1) ++ticks;
     position = p;
   }
-  int Position() const override { return position; }
   void SetElapsedText(const std::string& text) override { elapsed = text; }
-  bool CancelRequested() const override { return cancel; }
 };
 
 // The method written out plainly, one subset after the other, with point
@@ -346,14 +343,18 @@ TEST(StatisticsTest, FailuresLeaveFewerThanEightCoefficientsAndTheProgressAtZero
     TransformCoefficients result(kOwnsItems);
     RecordingProgress progress;
     progress.position = 37;
-    progress.cancel = c.cancel;
+    CancelToken cancel;
+    if (c.cancel) cancel.Request();
     Stat2DThread worker(c.source, PointSetCode::Scene, c.target, PointSetCode::Scene, result);
     worker.SigmaCount = c.sigma;
     worker.Progress = &progress;
+    worker.ProgressPosition = 37;
+    worker.Cancel = &cancel;
     worker.Analyse();
     EXPECT_EQ(worker.Status, c.status) << c.name;
     EXPECT_EQ(result.Count(), 0) << c.name;
     EXPECT_EQ(progress.position, 0) << c.name;
+    EXPECT_EQ(worker.ProgressPosition, 0) << c.name;
   }
 }
 

@@ -15,22 +15,26 @@
 
 namespace vesk::test {
 
-// Records what a job tells its progress display, in order.
-class ProgressLog : public ProgressReporter {
+// Records what a job tells its progress display, in order, and asks it to
+// stop before column `cancelBeforeColumn` (0-based) starts: right away for
+// column 0, otherwise as soon as the column before it has been reported.
+class ProgressLog : public ProgressSink {
  public:
-  explicit ProgressLog(int cancelAtQuestion = -1) : cancelAt_(cancelAtQuestion) {}
-  void SetPosition(int position) override { Events.push_back("P" + std::to_string(position)); }
-  void SetElapsedText(const std::string& text) override { Texts.push_back(text); }
-  bool CancelRequested() const override {
-    Events.push_back("?");
-    return ++questions_ == cancelAt_;
+  explicit ProgressLog(int cancelBeforeColumn = -1) : cancelBefore_(cancelBeforeColumn) {
+    if (cancelBefore_ == 0) Cancel.Request();
   }
-  mutable std::vector<std::string> Events;
+  void SetPosition(int position) override {
+    Events.push_back("P" + std::to_string(position));
+    if (++columnsReported_ == cancelBefore_) Cancel.Request();
+  }
+  void SetElapsedText(const std::string& text) override { Texts.push_back(text); }
+  std::vector<std::string> Events;
   std::vector<std::string> Texts;
+  CancelToken Cancel;
 
  private:
-  int cancelAt_;
-  mutable int questions_ = 0;
+  int cancelBefore_;
+  int columnsReported_ = 0;
 };
 
 class PlainColumnWalk {
@@ -38,7 +42,7 @@ class PlainColumnWalk {
   PlainColumnWalk(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2)
       : r_(request), p1_(photo1), p2_(photo2) {}
 
-  RenderOutcome Run(ProgressReporter& reporter) {
+  RenderOutcome Run(ProgressSink& reporter, const CancelToken& cancel) {
     const int mode = r_.Mode;
     if (mode < 0 || mode > 11) {
       reporter.SetPosition(100);
@@ -56,7 +60,7 @@ class PlainColumnWalk {
       h = static_cast<int>(std::trunc(std::fabs(r_.Area.YMax - r_.Area.YMin) / r_.Area.Step));
     }
     result_ = RgbImage(w, h, kWhite);
-    const bool ok = mode <= 8 ? ImageGridWalk(reporter) : BuildAreaWalk(reporter);
+    const bool ok = mode <= 8 ? ImageGridWalk(reporter, cancel) : BuildAreaWalk(reporter, cancel);
     if (!ok) return RenderOutcome{fault_ ? RenderStatus::Failed : RenderStatus::Cancelled, RgbImage()};
     reporter.SetPosition(100);
     return RenderOutcome{RenderStatus::Completed, result_};
@@ -105,7 +109,7 @@ class PlainColumnWalk {
   }
   bool Guarded() const { return !Orientation(); }
 
-  bool ImageGridWalk(ProgressReporter& reporter) {
+  bool ImageGridWalk(ProgressSink& reporter, const CancelToken& cancel) {
     const int mode = r_.Mode;
     const int walked = (mode == 0 || mode == 2 || mode == 5 || mode == 7) ? 2 : 1;
     const RgbImage& grid = Photo(walked);
@@ -113,7 +117,7 @@ class PlainColumnWalk {
     double progressSum = 0;
     std::vector<double> X(grid.Height() + 1), Y(grid.Height() + 1), P(grid.Height() + 1), Q(grid.Height() + 1);
     for (int column = 0; column < grid.Width(); ++column) {
-      if (reporter.CancelRequested()) return false;
+      if (cancel.Requested()) return false;
       for (int row = 0; row < grid.Height(); ++row) {
         double x = column, y = row;
         if (Orientation()) {
@@ -178,13 +182,13 @@ class PlainColumnWalk {
     return RoundHalfAway(v);
   }
 
-  bool BuildAreaWalk(ProgressReporter& reporter) {
+  bool BuildAreaWalk(ProgressSink& reporter, const CancelToken& cancel) {
     const BuildArea& a = r_.Area;
     const double progressStep = 100.0 / (std::fabs(a.XMax - a.XMin) / a.Step);
     double progressSum = 0;
     std::vector<double> X, Y, P, Q;
     for (double planX = a.XMin; planX <= a.XMax; planX = planX + a.Step) {
-      if (reporter.CancelRequested()) return false;
+      if (cancel.Requested()) return false;
       X.clear();
       Y.clear();
       P.clear();
