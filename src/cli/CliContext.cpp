@@ -2,7 +2,7 @@
 
 #include "Arguments.h"
 #include "CliErrors.h"
-#include "LocaleSeparator.h"
+#include "qt/LocaleSeparator.h"
 
 namespace vesk::cli {
 
@@ -21,7 +21,7 @@ NumberFormat DataFileFormat(Arguments& args, const CliEnvironment& env) {
       throw UsageError("--decimal-separator takes one character, for example , or .");
     return NumberFormat{(*separator)[0]};
   }
-  return NumberFormat{LocaleDecimalSeparator(env.GetEnv)};
+  return NumberFormat{qt::LocaleDecimalSeparator(env.GetEnv)};
 }
 
 }  // namespace vesk::cli

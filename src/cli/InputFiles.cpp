@@ -1,7 +1,7 @@
 #include "InputFiles.h"
 
 #include "CliContext.h"
-#include "ImageFiles.h"
+#include "qt/ImageFiles.h"
 #include "common/VeskError.h"
 #include "files/CoordinateFile.h"
 #include "files/FileCheck.h"
@@ -34,7 +34,7 @@ void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberF
 
 PhotoSize ReadPhotoSizeOrThrow(const std::string& path) {
   if (!FileExists(path)) throw VeskError(MissingFileMessage(path));
-  const std::optional<ImageSize> size = ReadImageSize(path);
+  const std::optional<PictureSize> size = qt::ReadImageSize(path);
   if (!size) throw VeskError(path + ": " + kPhotographUnreadable);
   return PhotoSize{static_cast<double>(size->Width), static_cast<double>(size->Height)};
 }

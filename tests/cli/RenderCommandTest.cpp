@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "ImageFiles.h"
+#include "qt/ImageFiles.h"
 #include "cli/CliTestSupport.h"
 #include "commands/RenderInputs.h"
 #include "render/RenderEngine.h"
@@ -29,8 +29,8 @@ struct Photographs {
   std::string FirstPath = Dir.File("first.bmp");
   std::string SecondPath = Dir.File("second.png");
   Photographs() {
-    EXPECT_TRUE(cli::SaveImage(First, FirstPath));
-    EXPECT_TRUE(cli::SaveImage(Second, SecondPath));
+    EXPECT_TRUE(qt::SaveImage(First, FirstPath));
+    EXPECT_TRUE(qt::SaveImage(Second, SecondPath));
   }
 };
 
@@ -71,7 +71,7 @@ TEST(RenderCommandTest, ExplicitMapsGiveTheEngineResultInBmpOrPng) {
       const auto run = RunVeskCli(args);
       ASSERT_EQ(run.Status, 0) << run.Err;
       EXPECT_EQ(run.Err, "");  // no bar when standard error is not a terminal
-      const auto written = cli::LoadImage(photos.Dir.File(name));
+      const auto written = qt::LoadImage(photos.Dir.File(name));
       ASSERT_TRUE(written.has_value());
       EXPECT_TRUE(*written == EngineResult(c.Request, photos.First, photos.Second)) << name;
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "ImageFiles.h"
+#include "qt/ImageFiles.h"
 #include "cli/CliTestSupport.h"
 #include "support/TempDir.h"
 
@@ -50,7 +50,7 @@ TEST(RenderProjectTest, SceneAnaglyphPutsTheBoardInRegisterByPointsAndByOrientat
                                       "anaglyph-scene", "--decimal-separator", ".", "-o", out},
                                      kBoardArea));
     ASSERT_EQ(run.Status, 0) << run.Err;
-    const auto anaglyph = cli::LoadImage(out);
+    const auto anaglyph = qt::LoadImage(out);
     ASSERT_TRUE(anaglyph.has_value());
     EXPECT_EQ(anaglyph->Width(), 720);
     EXPECT_EQ(anaglyph->Height(), 540);

@@ -1,7 +1,7 @@
 #include <chrono>
 
 #include "CliErrors.h"
-#include "ImageFiles.h"
+#include "qt/ImageFiles.h"
 #include "TerminalProgress.h"
 #include "commands/Commands.h"
 #include "commands/RenderInputs.h"
@@ -67,7 +67,7 @@ constexpr const char* kHelp =
 
 RgbImage LoadPhotograph(const std::string& path) {
   if (!FileExists(path)) throw VeskError(MissingFileMessage(path));
-  std::optional<RgbImage> photo = LoadImage(path);
+  std::optional<RgbImage> photo = qt::LoadImage(path);
   if (!photo) throw VeskError(path + ": " + kPhotographUnreadable);
   return std::move(*photo);
 }
@@ -113,7 +113,7 @@ int RunRender(Arguments& args, CliEnvironment& env) {
       break;
   }
   if (outcome.Result.Empty()) throw VeskError(kResultEmpty);
-  if (!SaveImage(outcome.Result, *output)) throw VeskError(*output + ": " + kResultNotWritten);
+  if (!qt::SaveImage(outcome.Result, *output)) throw VeskError(*output + ": " + kResultNotWritten);
   return kExitSuccess;
 }
 

@@ -2,9 +2,9 @@
 
 #include <map>
 
-#include "LocaleSeparator.h"
+#include "qt/LocaleSeparator.h"
 
-namespace vesk::cli {
+namespace vesk::qt {
 namespace {
 
 char SeparatorFor(const std::map<std::string, std::string>& environment) {
@@ -26,4 +26,4 @@ TEST(LocaleSeparatorTest, FollowsTheLocaleVariablesInPrecedence) {
 }
 
 }  // namespace
-}  // namespace vesk::cli
+}  // namespace vesk::qt

@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "ImageFiles.h"
+#include "qt/ImageFiles.h"
 #include "support/TempDir.h"
 
 namespace vesk {
 namespace {
 
 TEST(ImageFilesTest, ReadsThePhotographSize) {
-  const auto size = cli::ReadImageSize((test::ExamplesDir() / "aloe" / "aloeL.bmp").string());
+  const auto size = qt::ReadImageSize((test::ExamplesDir() / "aloe" / "aloeL.bmp").string());
   ASSERT_TRUE(size.has_value());
   EXPECT_EQ(size->Width, 641);
   EXPECT_EQ(size->Height, 555);
   test::TempDir dir;
-  EXPECT_FALSE(cli::ReadImageSize(dir.Write("not-an-image.bmp", "hello")).has_value());
-  EXPECT_FALSE(cli::ReadImageSize(dir.File("missing.bmp")).has_value());
+  EXPECT_FALSE(qt::ReadImageSize(dir.Write("not-an-image.bmp", "hello")).has_value());
+  EXPECT_FALSE(qt::ReadImageSize(dir.File("missing.bmp")).has_value());
 }
 
 }  // namespace
@@ -29,16 +29,16 @@ TEST(ImageFilesTest, PhotographPixelsSurviveBmpAndPng) {
     for (int x = 0; x < 5; ++x)
       picture.SetPixel(x, y, Rgb{static_cast<std::uint8_t>(40 * x), static_cast<std::uint8_t>(70 * y), 7});
   for (const std::string name : {"p.bmp", "p.png"}) {
-    ASSERT_TRUE(cli::SaveImage(picture, dir.File(name)));
-    const auto loaded = cli::LoadImage(dir.File(name));
+    ASSERT_TRUE(qt::SaveImage(picture, dir.File(name)));
+    const auto loaded = qt::LoadImage(dir.File(name));
     ASSERT_TRUE(loaded.has_value());
     EXPECT_TRUE(*loaded == picture) << name;
   }
-  const auto aloe = cli::LoadImage((test::ExamplesDir() / "aloe" / "aloeL.bmp").string());
+  const auto aloe = qt::LoadImage((test::ExamplesDir() / "aloe" / "aloeL.bmp").string());
   ASSERT_TRUE(aloe.has_value());
   EXPECT_EQ(aloe->Width(), 641);
-  EXPECT_FALSE(cli::LoadImage(dir.Write("text.png", "hello")).has_value());
-  EXPECT_FALSE(cli::SaveImage(picture, dir.File("no-such-folder/p.bmp")));
+  EXPECT_FALSE(qt::LoadImage(dir.Write("text.png", "hello")).has_value());
+  EXPECT_FALSE(qt::SaveImage(picture, dir.File("no-such-folder/p.bmp")));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-namespace vesk::cli {
+namespace vesk::qt {
 
 // The decimal separator of the user's locale as named by LC_ALL, LC_NUMERIC
 // or LANG (the first one set). Asks the C library for the locale's own
@@ -11,4 +11,4 @@ namespace vesk::cli {
 // separator of its language, so that a Russian user gets a comma either way.
 char LocaleDecimalSeparator(const std::function<const char*(const char*)>& getenv);
 
-}  // namespace vesk::cli
+}  // namespace vesk::qt

@@ -1,4 +1,4 @@
-#include "LocaleSeparator.h"
+#include "qt/LocaleSeparator.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <set>
 
-namespace vesk::cli {
+namespace vesk::qt {
 namespace {
 
 std::string LocaleName(const std::function<const char*(const char*)>& getenv) {
@@ -43,4 +43,4 @@ char LocaleDecimalSeparator(const std::function<const char*(const char*)>& geten
   return LanguageUsesComma(language) ? ',' : '.';
 }
 
-}  // namespace vesk::cli
+}  // namespace vesk::qt

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "files/NumberFormat.h"
+#include "gui/common/FileDialogs.h"
+#include "gui/common/MessageBoxes.h"
+
+namespace vesk::gui {
+
+// What the windows need from outside themselves: the dialogs (real ones in
+// the application, scripted ones in tests), the decimal separator of the
+// user's locale for every number field and data file, and the help viewer.
+struct GuiContext {
+  FileDialogs& Files;
+  MessageBoxes& Messages;
+  NumberFormat Format;
+  // Asks the platform to open the help file at `path` (relative to the
+  // current folder) at its contents.
+  std::function<void(const QString& path)> OpenHelp;
+  // Threads a rendering job and a statistical fit may use; 0 = every core.
+  int Threads = 0;
+};
+
+}  // namespace vesk::gui
