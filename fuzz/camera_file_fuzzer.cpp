@@ -8,7 +8,6 @@
 #include <sstream>
 #include <string>
 
-#include "SilentDialogs.h"
 #include "files/OrientationFiles.h"
 
 namespace {
@@ -22,12 +21,10 @@ bool LoadTable(const std::string& path, std::vector<std::string>& lines) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  vesk::fuzz::SilentDialogs dialogs;
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   vesk::CameraGeometry camera;
-  vesk::ReadFailure failure;
-  if (!vesk::ReadCameraFile(in, "/cal/left.cam", LoadTable, camera, vesk::NumberFormat::Dot(), dialogs, &failure)) {
-    if (failure.Line < 0 || failure.Line > 6) std::abort();
+  if (const auto failure = vesk::ReadCameraFile(in, "/cal/left.cam", LoadTable, camera, vesk::NumberFormat::Dot())) {
+    if (failure->Line < 0 || failure->Line > 6) std::abort();
     return 0;
   }
   if (!std::isfinite(camera.CentreX) || !std::isfinite(camera.CentreY) || !std::isfinite(camera.FocalLength) ||

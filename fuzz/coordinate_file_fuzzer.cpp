@@ -6,24 +6,22 @@
 #include <sstream>
 #include <string>
 
-#include "SilentDialogs.h"
 #include "files/CoordinateFile.h"
 
 namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  vesk::fuzz::SilentDialogs dialogs;
   const vesk::NumberFormat format = vesk::NumberFormat::Comma();
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   vesk::VT_Points points(vesk::kOwnsItems);
-  if (!vesk::ReadPointFile(in, points, format, dialogs)) return 0;
+  if (vesk::ReadPointFile(in, points, format)) return 0;
 
   const auto lines = vesk::PointFileLines(points, format);
   std::string written;
   for (const std::string& line : lines) written += line + "\r\n";
   std::istringstream back(written);
   vesk::VT_Points again(vesk::kOwnsItems);
-  if (!vesk::ReadPointFile(back, again, format, dialogs)) std::abort();
+  if (vesk::ReadPointFile(back, again, format)) std::abort();
   if (vesk::PointFileLines(again, format) != lines) std::abort();
   return 0;
 }

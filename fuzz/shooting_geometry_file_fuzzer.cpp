@@ -7,18 +7,15 @@
 #include <sstream>
 #include <string>
 
-#include "SilentDialogs.h"
 #include "files/OrientationFiles.h"
 
 namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  vesk::fuzz::SilentDialogs dialogs;
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   vesk::ShootingGeometry geometry;
-  vesk::ReadFailure failure;
-  if (!vesk::ReadShootingGeometryFile(in, geometry, vesk::NumberFormat::Comma(), dialogs, &failure)) {
-    if (failure.Line < 0 || failure.Line > vesk::ShootingGeometry::kValueCount) std::abort();
+  if (const auto failure = vesk::ReadShootingGeometryFile(in, geometry, vesk::NumberFormat::Comma())) {
+    if (failure->Line < 0 || failure->Line > vesk::ShootingGeometry::kValueCount) std::abort();
     return 0;
   }
   for (int i = 0; i < vesk::ShootingGeometry::kValueCount; ++i)

@@ -14,22 +14,22 @@ namespace {
 // when the other decimal separator would have read the whole file.
 std::string SeparatorHint(const std::string& path, const NumberFormat& format) {
   const NumberFormat other{format.DecimalSeparator == ',' ? '.' : ','};
-  CliDialogs silent;
   VT_Points points(kOwnsItems);
-  if (!ReadPointFile(path, points, other, silent) || points.Count() == 0) return "";
+  if (ReadPointFile(path, points, other) || points.Count() == 0) return "";
   return std::string(" (the file reads with '") + other.DecimalSeparator +
          "' as the decimal separator: add --decimal-separator " + other.DecimalSeparator + ")";
 }
 
 }  // namespace
 
+VeskError ReadError(const ReadFailure& failure) { return VeskError(failure.Location() + ": " + failure.Message.Text); }
+
+VeskError PointFileError(const ReadFailure& failure, const NumberFormat& format) {
+  return VeskError(failure.Location() + ": " + failure.Message.Text + SeparatorHint(failure.File, format));
+}
+
 void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberFormat& format) {
-  CliDialogs dialogs;
-  ReadFailure failure;
-  if (ReadPointFile(path, points, format, dialogs, &failure)) return;
-  std::string where = path;
-  if (failure.Line > 0) where += ":" + std::to_string(failure.Line);
-  throw VeskError(where + ": " + failure.Message + SeparatorHint(path, format));
+  if (const auto failure = ReadPointFile(path, points, format)) throw PointFileError(*failure, format);
 }
 
 PhotoSize ReadPhotoSizeOrThrow(const std::string& path) {

@@ -2,13 +2,22 @@
 
 #include <string>
 
+#include "common/VeskError.h"
 #include "estimation/BuildFit.h"
+#include "files/ReadFailure.h"
 #include "files/NumberFormat.h"
 #include "model/VT_Points.h"
 
 namespace vesk::cli {
 
-// Reads a coordinate file; a failure raises VeskError with "path:line: message".
+// A reader's failure as vesk-cli reports it: "path:line: message".
+VeskError ReadError(const ReadFailure& failure);
+
+// The same for a coordinate file, with a hint when the file reads with the
+// other decimal separator.
+VeskError PointFileError(const ReadFailure& failure, const NumberFormat& format);
+
+// Reads a coordinate file; a failure raises PointFileError.
 void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberFormat& format);
 
 // A photograph's size from its file (only the header is read); a missing or

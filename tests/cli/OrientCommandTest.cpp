@@ -48,14 +48,14 @@ std::vector<double> JsonArray(const std::string& json, const std::string& key) {
 VT_Points ReadPoints(const std::string& path) {
   test::RecordingDialogs dialogs;
   VT_Points points(kOwnsItems);
-  EXPECT_TRUE(ReadPointFile(path, points, NumberFormat::Dot(), dialogs));
+  EXPECT_TRUE(test::Shown(ReadPointFile(path, points, NumberFormat::Dot()), dialogs));
   return points;
 }
 
 TEST(OrientCommandTest, SceneCornersLandOnThePhotographsCorners) {
   test::RecordingDialogs dialogs;
   CameraGeometry left;
-  ASSERT_TRUE(ReadCameraFile(Chessboard("left01.cam"), left, NumberFormat::Dot(), dialogs));
+  ASSERT_TRUE(test::Shown(ReadCameraFile(Chessboard("left01.cam"), left, NumberFormat::Dot()), dialogs));
   const VT_Points scene = ReadPoints(Chessboard("scene.crd"));
   const VT_Points corners = ReadPoints(Chessboard("left01.crd"));
   ASSERT_EQ(scene.Count(), corners.Count());

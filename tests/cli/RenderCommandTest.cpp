@@ -169,10 +169,12 @@ TEST(RenderCommandTest, BuildMenuNamesGiveTheWorkspacesModes) {
                                   {"second-to-plan", 5, 10}, {"anaglyph-second", 2, 2}, {"anaglyph-first", 3, 3},
                                   {"anaglyph-scene", 6, 11}};
   for (const Case& c : menu) {
-    EXPECT_EQ(cli::BuildModeFor(c.Build, false), c.Without) << c.Build;
-    EXPECT_EQ(cli::BuildModeFor(c.Build, true), c.With) << c.Build;
+    const std::optional<BuildCommand> command = BuildCommandNamed(c.Build);
+    ASSERT_TRUE(command.has_value()) << c.Build;
+    EXPECT_EQ(static_cast<int>(ModeFor(*command, false)), c.Without) << c.Build;
+    EXPECT_EQ(static_cast<int>(ModeFor(*command, true)), c.With) << c.Build;
   }
-  EXPECT_FALSE(cli::BuildModeFor("anaglyph-plan", true).has_value());
+  EXPECT_FALSE(BuildCommandNamed("anaglyph-plan").has_value());
 
   // The project form's defaults are the dialogs': with interpolation, area
   // -100 600 -100 500, step 1.

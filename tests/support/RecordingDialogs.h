@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "common/UserDialogs.h"
+#include "files/ReadFailure.h"
 
 namespace vesk::test {
 
@@ -29,5 +32,14 @@ class RecordingDialogs : public UserDialogs {
     return Reply;
   }
 };
+
+// A reader's outcome as a window meets it: the failure shown once through
+// `dialogs` (and copied into `failure` when given); true on success.
+inline bool Shown(const std::optional<ReadFailure>& outcome, UserDialogs& dialogs, ReadFailure* failure = nullptr) {
+  if (!outcome) return true;
+  outcome->ShowTo(dialogs);
+  if (failure != nullptr) *failure = *outcome;
+  return false;
+}
 
 }  // namespace vesk::test

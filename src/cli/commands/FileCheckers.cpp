@@ -26,25 +26,28 @@ std::string LowerExtension(const std::string& path) {
 FileCheckResult CheckCoordinateFile(const std::string& path, const NumberFormat& format) {
   FileCheckResult result;
   result.Kind = "coordinates";
-  CliDialogs dialogs;
   VT_Points points(kOwnsItems);
-  ReadFailure failure;
-  result.Valid = ReadPointFile(path, points, format, dialogs, &failure);
+  const std::optional<ReadFailure> failure = ReadPointFile(path, points, format);
+  result.Valid = !failure;
   if (result.Valid) {
     result.Count = points.Count();
     result.Summary = std::to_string(points.Count()) + (points.Count() == 1 ? " point" : " points");
   } else {
-    result.Error = failure.Message;
-    result.Line = failure.Line;
+    result.Error = failure->Message.Text;
+    result.Line = failure->Line;
   }
   return result;
 }
 
-FileCheckResult Failed(FileCheckResult result, const ReadFailure& failure) {
+FileCheckResult Failed(FileCheckResult result, const std::string& message, int line) {
   result.Valid = false;
-  result.Error = failure.Message;
-  result.Line = failure.Line;
+  result.Error = message;
+  result.Line = line;
   return result;
+}
+
+FileCheckResult Failed(FileCheckResult result, const ReadFailure& failure) {
+  return Failed(std::move(result), failure.Message.Text, failure.Line);
 }
 
 std::string Lines(std::size_t count) { return std::to_string(count) + (count == 1 ? " line" : " lines"); }
@@ -52,10 +55,8 @@ std::string Lines(std::size_t count) { return std::to_string(count) + (count == 
 FileCheckResult CheckCameraFile(const std::string& path, const NumberFormat& format) {
   FileCheckResult result;
   result.Kind = "calibration";
-  CliDialogs dialogs;
   CameraGeometry camera;
-  ReadFailure failure;
-  if (!ReadCameraFile(path, camera, format, dialogs, &failure)) return Failed(result, failure);
+  if (const auto failure = ReadCameraFile(path, camera, format)) return Failed(result, *failure);
   result.Valid = true;
   const std::string focal =
       camera.FocalLength == -1 ? std::string("none (-1)") : FormatNumber(camera.FocalLength, NumberFormat::Dot());
@@ -76,10 +77,8 @@ FileCheckResult CheckCameraFile(const std::string& path, const NumberFormat& for
 FileCheckResult CheckShootingGeometryFile(const std::string& path, const NumberFormat& format) {
   FileCheckResult result;
   result.Kind = "shooting geometry";
-  CliDialogs dialogs;
   ShootingGeometry geometry;
-  ReadFailure failure;
-  if (!ReadShootingGeometryFile(path, geometry, format, dialogs, &failure)) return Failed(result, failure);
+  if (const auto failure = ReadShootingGeometryFile(path, geometry, format)) return Failed(result, *failure);
   result.Valid = true;
   const NumberFormat dot = NumberFormat::Dot();
   result.Summary = "sighting point " + FormatNumber(geometry.SightingPointX, dot) + " " +
@@ -93,12 +92,10 @@ FileCheckResult CheckShootingGeometryFile(const std::string& path, const NumberF
 FileCheckResult CheckProjectFile(const std::string& path) {
   FileCheckResult result;
   result.Kind = "project";
-  CliDialogs dialogs;
-  if (!FileExists(path)) return Failed(result, ReadFailure{MissingFileMessage(path), 0});
+  if (!FileExists(path)) return Failed(result, MissingFileMessage(path), 0);
   ProjectFields stored;
   IniFile ini;  // for the line of each key
-  if (!ReadProject(path, stored, dialogs) || !IniFile::Load(path, ini))
-    return Failed(result, ReadFailure{kProjectReadError, 0});
+  if (ReadProject(path, stored) || !IniFile::Load(path, ini)) return Failed(result, kProjectReadError, 0);
   const ProjectFields resolved = ResolveProjectPaths(stored, path);
   int named = 0;
   for (const ProjectKey& key : kProjectKeys) {
@@ -106,7 +103,7 @@ FileCheckResult CheckProjectFile(const std::string& path) {
     if (target.empty()) continue;
     ++named;
     if (!FileExists(target))
-      return Failed(result, ReadFailure{MissingFileMessage(target), ini.LineOf(key.Section, key.Key)});
+      return Failed(result, MissingFileMessage(target), ini.LineOf(key.Section, key.Key));
   }
   result.Valid = true;
   result.Count = named;

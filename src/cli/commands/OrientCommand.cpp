@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "CliErrors.h"
+#include "InputFiles.h"
 #include "Json.h"
 #include "OptionValues.h"
 #include "commands/Commands.h"
@@ -48,13 +49,6 @@ constexpr const char* kHelp =
     "Exit status: 0 success, 1 a file cannot be read or the computation fails,\n"
     "2 usage error.\n";
 
-// The reader's message with the file and line it concerns.
-VeskError ReadError(const std::string& path, const ReadFailure& failure) {
-  std::string text = path;
-  if (failure.Line > 0) text += ":" + std::to_string(failure.Line);
-  return VeskError(text + ": " + failure.Message);
-}
-
 std::vector<double> Coefficients(const VT_Points& list) {
   std::vector<double> values;
   for (int i = 0; i < list.Count(); ++i) values.push_back(list.Get(i)->X);
@@ -79,19 +73,16 @@ int RunOrient(Arguments& args, CliEnvironment& env) {
   const CoordinateConvention convention = ParseConvention(args.Value("--convention").value_or("mathematical"));
   args.Finish();
 
-  CliDialogs dialogs;
-  ReadFailure failure;
-  std::string failedPath;
   OrientationInputs inputs;
-  if (!ReadOrientationInputs({cam1, ort1, cam2, ort2}, inputs, format, dialogs, &failure, &failedPath))
-    throw ReadError(failedPath, failure);
+  if (const auto failure = ReadOrientationInputs({cam1, ort1, cam2, ort2}, inputs, format))
+    throw ReadError(*failure);
 
   OrientationBuildRequest request;
   request.Mode = mode;
   request.Convention = convention;
   request.AreaStep = 1;  // no scene walk follows; only the transformations are asked for
   OrientationBuildResult result;
-  if (!ComputeOrientationBuild(request, inputs, format, result, dialogs)) throw VeskError(dialogs.LastText());
+  if (const auto message = ComputeOrientationBuild(request, inputs, format, result)) throw VeskError(message->Text);
 
   double step = 0;
   bool hasStep = true;

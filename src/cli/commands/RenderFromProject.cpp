@@ -1,13 +1,12 @@
 #include "CliErrors.h"
 #include "InputFiles.h"
 #include "TerminalProgress.h"
+#include "build/OrientationBuild.h"
+#include "build/ReferencePointBuild.h"
 #include "commands/RenderInputs.h"
 #include "common/VeskError.h"
-#include "estimation/BuildFit.h"
-#include "estimation/BuildScale.h"
 #include "files/FileCheck.h"
 #include "files/ProjectFile.h"
-#include "orientation/OrientationTransforms.h"
 
 namespace vesk::cli {
 namespace {
@@ -15,9 +14,8 @@ namespace {
 // The project's paths, relative ones taken from the project file's folder.
 ProjectFields ReadProjectOrThrow(const std::string& path) {
   if (!FileExists(path)) throw VeskError(MissingFileMessage(path));
-  CliDialogs dialogs;
   ProjectFields stored;
-  if (!ReadProject(path, stored, dialogs)) throw VeskError(path + ": " + dialogs.LastText());
+  if (const auto failure = ReadProject(path, stored)) throw VeskError(path + ": " + failure->Message.Text);
   return ResolveProjectPaths(stored, path);
 }
 
@@ -26,89 +24,80 @@ const std::string& RequiredPath(const std::string& project, const std::string& v
   return value;
 }
 
-std::string DescribeFailedFit(const FitReport& report, const char* role, EstimationMethod method) {
-  return std::string("the ") + role + " transformation (" + FitName(report.Fit) + ") was not fitted by " +
-         (method == EstimationMethod::LeastSquares ? "least squares" : "the statistical method") + ": " +
-         report.Failure;
+// A build's failure as vesk-cli reports it: a file and line where one is to
+// blame, the English detail where there is one, the user's message otherwise.
+[[noreturn]] void ThrowBuildFailure(const BuildFailure& failure, const ProjectBuildOptions& options) {
+  if (failure.How == BuildFailure::Kind::Cancelled) throw Interrupted();
+  if (failure.Read) throw PointFileError(*failure.Read, options.Format);
+  if (!failure.Detail.empty()) throw VeskError(failure.Detail);
+  throw VeskError(failure.Message.Text);
 }
 
-// As the reference-point workspace builds: read the three point files, let
-// the points choose the method, take the automatic step when asked, fit the
-// mode's plan.
+// The workspace's build-area fields as the command line gives them: the
+// dialog accepted with --area and --step.
+BuildAreaFields AreaFields(const ProjectBuildOptions& options) {
+  const BuildArea& area = options.Area;
+  return BuildAreaFields{area.XMin, area.XMax, area.YMin, area.YMax, area.Step, options.AutoStep, false};
+}
+
+// As the reference-point workspace builds.
 RenderRequest FromReferencePoints(const ProjectBuildOptions& options, const ProjectFields& fields, PhotoSize photo1,
                                   PhotoSize photo2, CliEnvironment& env) {
-  const auto mode = static_cast<BuildMode>(options.Mode);
-  if (PlanNeedsScene(mode) && fields.SceneReperPoints.empty())
+  ReferencePointSetup setup;
+  setup.Command = options.Command;
+  setup.Interpolation = options.Interpolation;
+  setup.ScenePath = fields.SceneReperPoints;
+  setup.Format = options.Format;
+  setup.Settings.SigmaCount = options.Sigma.value_or(setup.Settings.SigmaCount);
+  setup.Settings.MinAngle = options.MinAngle.value_or(setup.Settings.MinAngle);
+  setup.Settings.MinDistance = options.MinDistance.value_or(setup.Settings.MinDistance);
+  setup.Photo1 = photo1;
+  setup.Photo2 = photo2;
+  setup.Threads = options.Threads;
+  // Said before any file is read, as the workspace does, and naming the project.
+  if (PlanNeedsScene(ModeFor(setup.Command, setup.Interpolation)) && setup.ScenePath.empty())
     throw VeskError(options.Project + ": " + kSceneFileRequired);
-  VT_Points points1(kOwnsItems);
-  VT_Points points2(kOwnsItems);
-  VT_Points scene(kOwnsItems);
-  ReadPointsOrThrow(RequiredPath(options.Project, fields.Image1ReperPoints, "Image1ReperPoints"), points1,
-                    options.Format);
-  ReadPointsOrThrow(RequiredPath(options.Project, fields.Image2ReperPoints, "Image2ReperPoints"), points2,
-                    options.Format);
-  if (!fields.SceneReperPoints.empty()) ReadPointsOrThrow(fields.SceneReperPoints, scene, options.Format);
+  setup.Points1Path = RequiredPath(options.Project, fields.Image1ReperPoints, "Image1ReperPoints");
+  setup.Points2Path = RequiredPath(options.Project, fields.Image2ReperPoints, "Image2ReperPoints");
+  ReferencePointBuild build(setup);
 
-  const EstimationMethod method = SelectEstimationMethod(points1, points2);
-  BuildArea area = options.Area;
-  if (options.AutoStep && IsBuildAreaMode(options.Mode)) {
-    const std::optional<double> step = AutoBuildScale(scene, points1, points2);
-    if (!step) throw VeskError(kBuildScaleError);
-    area.Step = *step;
-  }
+  BuildAreaFields area = AreaFields(options);
+  if (auto failure = build.Begin()) ThrowBuildFailure(*failure, options);
+  // Without the dialog an automatic step is never derived.
+  if (build.NeedsBuildArea())
+    if (auto failure = build.AcceptBuildArea(area)) ThrowBuildFailure(*failure, options);
 
-  StatisticalSettings settings;
-  settings.SigmaCount = options.Sigma.value_or(settings.SigmaCount);
-  settings.MinAngle = options.MinAngle.value_or(settings.MinAngle);
-  settings.MinDistance = options.MinDistance.value_or(settings.MinDistance);
-  const BuildFitInput input{mode, method, points1, points2, scene, settings, photo1, photo2, options.Threads};
-  TransformCoefficients primary(kOwnsItems);
-  TransformCoefficients second(kOwnsItems);
-  TerminalProgress progress(env.Err, env.ErrIsTerminal && method == EstimationMethod::Statistics,
+  TerminalProgress progress(env.Err, env.ErrIsTerminal && build.Method() == EstimationMethod::Statistics,
                             "computing the parameters");
   const CancelToken cancel(env.Interrupted);
-  const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second, &progress, &cancel);
+  const std::optional<BuildFailure> fitted = build.Fit(&progress, &cancel);
   progress.Close();
-  if (cancel.Requested()) throw Interrupted();
-  static const char* const kRoles[] = {"primary", "second"};
-  for (std::size_t f = 0; f < outcome.Fits.size(); ++f)
-    if (!outcome.Fits[f].Fitted) throw VeskError(DescribeFailedFit(outcome.Fits[f], kRoles[f], method));
+  if (fitted) ThrowBuildFailure(*fitted, options);
 
-  return MakeRenderRequest(primary, second, options.Mode, area, ImagePlane{}, ImagePlane{},
-                           Origin::FromReferencePoints);
+  RenderRequest request;
+  if (auto failure = build.MakeRequest(area, request)) ThrowBuildFailure(*failure, options);
+  return request;
 }
 
-// As the orientation workspace builds: read the two calibration and the two
-// shooting-geometry files, derive the mode's maps in the chosen convention.
+// As the orientation workspace builds.
 RenderRequest FromOrientation(const ProjectBuildOptions& options, const ProjectFields& fields) {
-  const OrientationFilePaths paths{
+  OrientationSetup setup;
+  setup.Command = options.Command;
+  setup.Interpolation = options.Interpolation;
+  setup.Convention = options.Convention.value_or(CoordinateConvention::Mathematical);
+  setup.Paths = OrientationFilePaths{
       RequiredPath(options.Project, fields.Image1IntOrientation, "Image1IntOrientation"),
       RequiredPath(options.Project, fields.Image1ExOrientation, "Image1ExOrientation"),
       RequiredPath(options.Project, fields.Image2IntOrientation, "Image2IntOrientation"),
       RequiredPath(options.Project, fields.Image2ExOrientation, "Image2ExOrientation"),
   };
-  CliDialogs dialogs;
-  OrientationInputs inputs;
-  ReadFailure failure;
-  std::string failedPath;
-  if (!ReadOrientationInputs(paths, inputs, options.Format, dialogs, &failure, &failedPath)) {
-    if (failure.Line > 0) failedPath += ":" + std::to_string(failure.Line);
-    throw VeskError(failedPath + ": " + failure.Message);
-  }
-  OrientationBuildRequest request;
-  request.Mode = options.Mode;
-  request.Convention = options.Convention.value_or(CoordinateConvention::Mathematical);
-  request.AutoStep = options.AutoStep;
-  request.AreaStep = options.Area.Step;
-  OrientationBuildResult result;
-  if (!ComputeOrientationBuild(request, inputs, options.Format, result, dialogs)) throw VeskError(dialogs.LastText());
-
-  BuildArea area = options.Area;
-  area.Step = result.AreaStep;
-  return MakeRenderRequest(result.List1, result.List2, options.Mode, area,
-                           ImagePlane{result.CentreX1, result.CentreY1, result.CorrectionValue1},
-                           ImagePlane{result.CentreX2, result.CentreY2, result.CorrectionValue2},
-                           Origin::FromOrientation);
+  setup.Format = options.Format;
+  OrientationBuild build(setup);
+  BuildAreaFields area = AreaFields(options);
+  if (auto failure = build.ReadFiles()) throw ReadError(*failure->Read);
+  RenderRequest request;
+  if (auto failure = build.MakeRequest(area, request)) throw VeskError(failure->Message.Text);
+  return request;
 }
 
 }  // namespace

@@ -9,26 +9,6 @@
 
 namespace vesk::cli {
 
-std::optional<int> BuildModeFor(const std::string& build, bool interpolation) {
-  struct Entry {
-    const char* Name;
-    BuildMode Without;
-    BuildMode With;
-  };
-  static const Entry kMenu[] = {
-      {"first-to-second", BuildMode::FirstToSecond, BuildMode::FirstToSecondInterpolated},
-      {"second-to-first", BuildMode::SecondToFirst, BuildMode::SecondToFirstInterpolated},
-      {"first-to-plan", BuildMode::FirstToPlan, BuildMode::FirstToPlanInterpolated},
-      {"second-to-plan", BuildMode::SecondToPlan, BuildMode::SecondToPlanInterpolated},
-      {"anaglyph-second", BuildMode::AnaglyphOnSecond, BuildMode::AnaglyphOnSecond},
-      {"anaglyph-first", BuildMode::AnaglyphOnFirst, BuildMode::AnaglyphOnFirst},
-      {"anaglyph-scene", BuildMode::AnaglyphOnScene, BuildMode::AnaglyphOnSceneInterpolated},
-  };
-  for (const Entry& entry : kMenu)
-    if (build == entry.Name) return static_cast<int>(interpolation ? entry.With : entry.Without);
-  return std::nullopt;
-}
-
 namespace {
 
 // --area XMIN XMAX YMIN YMAX into `area`, when given.
@@ -74,17 +54,18 @@ ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& 
   options.By = args.RequiredValue("--by");
   if (options.By != "points" && options.By != "orientation")
     throw UsageError("option --by takes points or orientation");
-  options.Build = args.RequiredValue("--build");
+  const std::string build = args.RequiredValue("--build");
   if (const auto interpolation = args.Value("--interpolation")) {
     if (*interpolation != "on" && *interpolation != "off") throw UsageError("option --interpolation takes on or off");
     options.Interpolation = *interpolation == "on";
   }
-  const auto mode = BuildModeFor(options.Build, options.Interpolation);
-  if (!mode)
+  const auto command = BuildCommandNamed(build);
+  if (!command)
     throw UsageError(
         "option --build takes first-to-second, second-to-first, first-to-plan, second-to-plan, "
         "anaglyph-second, anaglyph-first or anaglyph-scene");
-  options.Mode = *mode;
+  options.Command = *command;
+  options.Mode = static_cast<int>(ModeFor(*command, options.Interpolation));
   ReadArea(args, options.Area);
   if (const auto step = args.Value("--step")) {
     if (*step == "auto")

@@ -5,6 +5,7 @@
 
 #include "Arguments.h"
 #include "CliContext.h"
+#include "build/BuildCommands.h"
 #include "files/NumberFormat.h"
 #include "orientation/CameraModel.h"
 #include "render/RenderRequest.h"
@@ -19,18 +20,11 @@ struct RenderInput {
   RenderRequest Request;
 };
 
-// The build area of the dialogs before the user changes anything.
-inline constexpr BuildArea kDefaultBuildArea{-100, 600, -100, 500, 1};
-
-// The build mode of a build-menu command ("first-to-second", ...) with or
-// without interpolation; nothing for an unknown name.
-std::optional<int> BuildModeFor(const std::string& build, bool interpolation);
-
 // The options of the project form that choose the build itself.
 struct ProjectBuildOptions {
   std::string Project;                             // --project P.prt
   std::string By;                                  // --by points|orientation
-  std::string Build;                               // --build first-to-second|...
+  BuildCommand Command = BuildCommand::AnaglyphOnSecond;  // --build first-to-second|...
   bool Interpolation = true;                       // --interpolation on|off
   int Mode = 0;                                    // from Build and Interpolation
   BuildArea Area = kDefaultBuildArea;              // --area; Area.Step from --step S

@@ -6,20 +6,18 @@
 namespace vesk {
 namespace {
 
-bool Fail(UserDialogs& dialogs, ReadFailure* failure, int line) {
-  dialogs.ShowMessage(MessageIcon::Error, kErrorCaption, kPointFileReadError);
-  if (failure) *failure = ReadFailure{kPointFileReadError, line};
-  return false;
+ReadFailure Fail(const std::string& file, int line) {
+  return ReadFailure{UserMessage{MessageIcon::Error, kErrorCaption, kPointFileReadError}, file, line};
 }
 
-bool AppendPoints(const std::vector<std::string>& lines, VT_Points& points, const NumberFormat& format,
-                  UserDialogs& dialogs, ReadFailure* failure) {
+std::optional<ReadFailure> AppendPoints(const std::vector<std::string>& lines, VT_Points& points,
+                                        const NumberFormat& format, const std::string& file) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const auto point = ParsePointLine(lines[i], format);
-    if (!point) return Fail(dialogs, failure, static_cast<int>(i) + 1);
+    if (!point) return Fail(file, static_cast<int>(i) + 1);
     points.Add(new VT_Point(*point));
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -38,24 +36,20 @@ std::string FormatPointLine(double x, double y, const NumberFormat& format) {
   return FormatNumber(x, format) + " ; " + FormatNumber(y, format);
 }
 
-bool ReadPointFile(const std::string& path, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
-                   ReadFailure* failure) {
-  if (!CheckFileExists(path, dialogs)) {
-    if (failure) *failure = ReadFailure{MissingFileMessage(path), 0};
-    return false;
-  }
+std::optional<ReadFailure> ReadPointFile(const std::string& path, VT_Points& points, const NumberFormat& format) {
+  if (!FileExists(path)) return ReadFailure{MissingFileBox(path), path, 0};
   points.Clear();
   std::vector<std::string> lines;
-  if (!LoadTextLines(path, lines)) return Fail(dialogs, failure, 0);
-  return AppendPoints(lines, points, format, dialogs, failure);
+  if (!LoadTextLines(path, lines)) return Fail(path, 0);
+  return AppendPoints(lines, points, format, path);
 }
 
-bool ReadPointFile(std::istream& in, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
-                   ReadFailure* failure) {
+std::optional<ReadFailure> ReadPointFile(std::istream& in, VT_Points& points, const NumberFormat& format,
+                                         const std::string& name) {
   points.Clear();
   std::vector<std::string> lines;
-  if (!LoadTextLines(in, lines)) return Fail(dialogs, failure, 0);
-  return AppendPoints(lines, points, format, dialogs, failure);
+  if (!LoadTextLines(in, lines)) return Fail(name, 0);
+  return AppendPoints(lines, points, format, name);
 }
 
 std::vector<std::string> PointFileLines(const VT_Points& points, const NumberFormat& format) {

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "common/UserDialogs.h"
 #include "files/NumberFormat.h"
 #include "files/ReadFailure.h"
 #include "model/VT_Points.h"
@@ -23,11 +22,12 @@ std::string FormatPointLine(double x, double y, const NumberFormat& format);
 
 // Fills `points` from a coordinate file. A missing file leaves the list as it
 // was; otherwise the list is cleared first and, on a bad line, keeps the
-// points above it. Failures are reported through `dialogs`.
-bool ReadPointFile(const std::string& path, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
-                   ReadFailure* failure = nullptr);
-bool ReadPointFile(std::istream& in, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
-                   ReadFailure* failure = nullptr);
+// points above it. Nothing on success; otherwise the message the user is to
+// see ("Файл ... не найден!", or "Ошибка чтения файла сцены!" with the line).
+std::optional<ReadFailure> ReadPointFile(const std::string& path, VT_Points& points, const NumberFormat& format);
+// The same for text already open; `name` is what the failure names as its file.
+std::optional<ReadFailure> ReadPointFile(std::istream& in, VT_Points& points, const NumberFormat& format,
+                                         const std::string& name = std::string());
 
 // The lines of a coordinate file for `points`, in the written form.
 std::vector<std::string> PointFileLines(const VT_Points& points, const NumberFormat& format);

@@ -12,9 +12,13 @@ bool FileExists(const std::string& path) {
 
 std::string MissingFileMessage(const std::string& path) { return "Файл " + path + " не найден!"; }
 
+UserMessage MissingFileBox(const std::string& path) {
+  return UserMessage{MessageIcon::Error, kErrorCaption, MissingFileMessage(path)};
+}
+
 bool CheckFileExists(const std::string& path, UserDialogs& dialogs) {
   if (FileExists(path)) return true;
-  dialogs.ShowMessage(MessageIcon::Error, kErrorCaption, MissingFileMessage(path));
+  MissingFileBox(path).ShowTo(dialogs);
   return false;
 }
 

@@ -47,27 +47,20 @@ namespace {
 
 constexpr char kSeparator = '/';
 
-// Reports a failed read once, through the dialogs and to the caller.
+using ReadResult = std::optional<ReadFailure>;
+
+// The failure of one reader: its message, naming the file and the line.
 class FailureReport {
  public:
-  FailureReport(const char* message, UserDialogs& dialogs, ReadFailure* failure)
-      : message_(message), dialogs_(dialogs), failure_(failure) {}
+  FailureReport(const char* message, const std::string& file) : message_(message), file_(file) {}
 
-  bool At(int line) const {
-    dialogs_.ShowMessage(MessageIcon::Error, kErrorCaption, message_);
-    if (failure_) *failure_ = ReadFailure{message_, line};
-    return false;
-  }
-
-  bool MissingFile(const std::string& path) const {
-    if (failure_) *failure_ = ReadFailure{MissingFileMessage(path), 0};
-    return false;
+  ReadFailure At(int line) const {
+    return ReadFailure{UserMessage{MessageIcon::Error, kErrorCaption, message_}, file_, line};
   }
 
  private:
   const char* message_;
-  UserDialogs& dialogs_;
-  ReadFailure* failure_;
+  const std::string& file_;
 };
 
 // Converts the value of 1-based line `line` into `target`; false when the
@@ -80,8 +73,9 @@ bool ReadNumber(const std::vector<std::string>& lines, int line, const NumberFor
   return true;
 }
 
-bool ReadCameraLines(const std::vector<std::string>& lines, const std::string& cameraPath, const TableLoader& loadTable,
-                     CameraGeometry& camera, const NumberFormat& format, const FailureReport& report) {
+ReadResult ReadCameraLines(const std::vector<std::string>& lines, const std::string& cameraPath,
+                           const TableLoader& loadTable, CameraGeometry& camera, const NumberFormat& format,
+                           const FailureReport& report) {
   if (!ReadNumber(lines, 1, format, camera.CentreX)) return report.At(1);
   if (!ReadNumber(lines, 2, format, camera.CentreY)) return report.At(2);
 
@@ -104,16 +98,16 @@ bool ReadCameraLines(const std::vector<std::string>& lines, const std::string& c
 
   if (!ReadNumber(lines, 5, format, camera.ImageWidth)) return report.At(5);
   if (!ReadNumber(lines, 6, format, camera.ImageHeight)) return report.At(6);
-  return true;
+  return std::nullopt;
 }
 
-bool ReadShootingGeometryLines(const std::vector<std::string>& lines, ShootingGeometry& geometry,
-                               const NumberFormat& format, const FailureReport& report) {
+ReadResult ReadShootingGeometryLines(const std::vector<std::string>& lines, ShootingGeometry& geometry,
+                                     const NumberFormat& format, const FailureReport& report) {
   for (int i = 0; i < ShootingGeometry::kValueCount; ++i) {
     if (!ReadNumber(lines, i + 1, format, geometry[i])) return report.At(i + 1);
     if (i >= ShootingGeometry::kFirstAngle && i <= ShootingGeometry::kLastAngle) geometry[i] *= kDegreesToRadians;
   }
-  return true;
+  return std::nullopt;
 }
 
 bool LoadTableFile(const std::string& path, std::vector<std::string>& lines) { return LoadTextLines(path, lines); }
@@ -145,35 +139,33 @@ std::string CorrectionTablePath(const std::string& cameraPath, std::string_view 
   return PathPrefix(cameraPath) + std::string(name);
 }
 
-bool ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs,
-                    ReadFailure* failure) {
-  const FailureReport report(kCameraFileReadError, dialogs, failure);
-  if (!CheckFileExists(path, dialogs)) return report.MissingFile(path);
+ReadResult ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format) {
+  if (!FileExists(path)) return ReadFailure{MissingFileBox(path), path, 0};
+  const FailureReport report(kCameraFileReadError, path);
   std::vector<std::string> lines;
   if (!LoadTextLines(path, lines)) return report.At(0);
   return ReadCameraLines(lines, path, LoadTableFile, camera, format, report);
 }
 
-bool ReadCameraFile(std::istream& in, const std::string& cameraPath, const TableLoader& loadTable,
-                    CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs, ReadFailure* failure) {
-  const FailureReport report(kCameraFileReadError, dialogs, failure);
+ReadResult ReadCameraFile(std::istream& in, const std::string& cameraPath, const TableLoader& loadTable,
+                          CameraGeometry& camera, const NumberFormat& format) {
+  const FailureReport report(kCameraFileReadError, cameraPath);
   std::vector<std::string> lines;
   if (!LoadTextLines(in, lines)) return report.At(0);
   return ReadCameraLines(lines, cameraPath, loadTable ? loadTable : TableLoader(LoadTableFile), camera, format, report);
 }
 
-bool ReadShootingGeometryFile(const std::string& path, ShootingGeometry& geometry, const NumberFormat& format,
-                              UserDialogs& dialogs, ReadFailure* failure) {
-  const FailureReport report(kShootingGeometryFileReadError, dialogs, failure);
-  if (!CheckFileExists(path, dialogs)) return report.MissingFile(path);
+ReadResult ReadShootingGeometryFile(const std::string& path, ShootingGeometry& geometry, const NumberFormat& format) {
+  if (!FileExists(path)) return ReadFailure{MissingFileBox(path), path, 0};
+  const FailureReport report(kShootingGeometryFileReadError, path);
   std::vector<std::string> lines;
   if (!LoadTextLines(path, lines)) return report.At(0);
   return ReadShootingGeometryLines(lines, geometry, format, report);
 }
 
-bool ReadShootingGeometryFile(std::istream& in, ShootingGeometry& geometry, const NumberFormat& format,
-                              UserDialogs& dialogs, ReadFailure* failure) {
-  const FailureReport report(kShootingGeometryFileReadError, dialogs, failure);
+ReadResult ReadShootingGeometryFile(std::istream& in, ShootingGeometry& geometry, const NumberFormat& format,
+                                    const std::string& name) {
+  const FailureReport report(kShootingGeometryFileReadError, name);
   std::vector<std::string> lines;
   if (!LoadTextLines(in, lines)) return report.At(0);
   return ReadShootingGeometryLines(lines, geometry, format, report);

@@ -3,11 +3,11 @@
 #include <array>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/UserDialogs.h"
 #include "files/NumberFormat.h"
 #include "files/OrientationRecords.h"
 #include "files/ReadFailure.h"
@@ -45,22 +45,22 @@ using TableLoader = std::function<bool(const std::string& path, std::vector<std:
 // Reads a calibration file and its correction table into `camera`. A missing
 // file leaves `camera` untouched; otherwise fields are stored as they are read,
 // so after a failure the fields above the failing line hold their new values.
-// Failures are reported through `dialogs`.
-bool ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs,
-                    ReadFailure* failure = nullptr);
-// As above for a calibration file that lies at `cameraPath` (used only to find
-// the correction table), whose table is loaded with `loadTable` (from disk
-// when it is empty).
-bool ReadCameraFile(std::istream& in, const std::string& cameraPath, const TableLoader& loadTable,
-                    CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs,
-                    ReadFailure* failure = nullptr);
+// Nothing on success; otherwise the message the user is to see, with the line.
+std::optional<ReadFailure> ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format);
+// As above for a calibration file that lies at `cameraPath` (used to find the
+// correction table and to name the file in a failure), whose table is loaded
+// with `loadTable` (from disk when it is empty).
+std::optional<ReadFailure> ReadCameraFile(std::istream& in, const std::string& cameraPath,
+                                          const TableLoader& loadTable, CameraGeometry& camera,
+                                          const NumberFormat& format);
 
 // Reads a shooting-geometry file into `geometry`, angles turned into radians.
 // Same rules for a missing file and for partial updates as ReadCameraFile.
-bool ReadShootingGeometryFile(const std::string& path, ShootingGeometry& geometry, const NumberFormat& format,
-                              UserDialogs& dialogs, ReadFailure* failure = nullptr);
-bool ReadShootingGeometryFile(std::istream& in, ShootingGeometry& geometry, const NumberFormat& format,
-                              UserDialogs& dialogs, ReadFailure* failure = nullptr);
+std::optional<ReadFailure> ReadShootingGeometryFile(const std::string& path, ShootingGeometry& geometry,
+                                                    const NumberFormat& format);
+std::optional<ReadFailure> ReadShootingGeometryFile(std::istream& in, ShootingGeometry& geometry,
+                                                    const NumberFormat& format,
+                                                    const std::string& name = std::string());
 
 // The lines of a calibration file (8 value texts) or a shooting-geometry file
 // (21 value texts): each value text as given, then its comment. Value texts

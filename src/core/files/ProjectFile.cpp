@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "files/IniFile.h"
+#include "files/PathNames.h"
 #include "files/TextFile.h"
 
 namespace vesk {
@@ -14,11 +15,6 @@ bool ExistsAtAll(const std::string& path) {
 }
 
 bool FitsOnOneLine(const std::string& value) { return value.find_first_of("\r\n") == std::string::npos; }
-
-std::string BareName(const std::string& path) {
-  const std::size_t last = path.rfind('/');
-  return last == std::string::npos ? path : path.substr(last + 1);
-}
 
 ProjectWriteResult WriteFailed(UserDialogs& dialogs) {
   dialogs.ShowMessage(MessageIcon::Error, kErrorCaptionPlain, kProjectWriteError);
@@ -46,14 +42,12 @@ ProjectWriteResult WriteProject(const std::string& path, const ProjectFields& fi
   return ProjectWriteResult::Written;
 }
 
-bool ReadProject(const std::string& path, ProjectFields& fields, UserDialogs& dialogs) {
+std::optional<ReadFailure> ReadProject(const std::string& path, ProjectFields& fields) {
   IniFile ini;
-  if (!IniFile::Load(path, ini)) {
-    dialogs.ShowMessage(MessageIcon::Error, kErrorCaptionPlain, kProjectReadError);
-    return false;
-  }
+  if (!IniFile::Load(path, ini))
+    return ReadFailure{UserMessage{MessageIcon::Error, kErrorCaptionPlain, kProjectReadError}, path, 0};
   for (const ProjectKey& key : kProjectKeys) fields.*key.Field = ini.Read(key.Section, key.Key, std::string());
-  return true;
+  return std::nullopt;
 }
 
 ProjectFields ResolveProjectPaths(const ProjectFields& fields, const std::string& projectPath) {

@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include <optional>
+
 #include "common/UserDialogs.h"
+#include "files/ReadFailure.h"
 
 namespace vesk {
 
@@ -61,9 +64,9 @@ enum class ProjectWriteResult { Written, Declined, Failed };
 ProjectWriteResult WriteProject(const std::string& path, const ProjectFields& fields, UserDialogs& dialogs);
 
 // Fills `fields` with the values as stored; an absent key, and every key of a
-// missing file, reads as an empty text. False, with the user told, when an
-// existing file cannot be read.
-bool ReadProject(const std::string& path, ProjectFields& fields, UserDialogs& dialogs);
+// missing file, reads as an empty text. When an existing file cannot be
+// read, the message the user is to see ("Ошибка чтения файла проекта!").
+std::optional<ReadFailure> ReadProject(const std::string& path, ProjectFields& fields);
 
 // The fields with every relative path taken relative to the folder of the
 // project file at `projectPath`; empty and absolute paths stay as they are.

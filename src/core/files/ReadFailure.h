@@ -2,13 +2,21 @@
 
 #include <string>
 
+#include "common/UserMessage.h"
+
 namespace vesk {
 
-// Where a data-file reader gave up, for callers that report more than the
-// message box does (vesk-cli prints the file and the line).
+// Why a data-file reader gave up: the message box the user is to see, and
+// for callers that tell more (vesk-cli prints "file:line: message") the file
+// and the line to blame.
 struct ReadFailure {
-  std::string Message;  // the text shown to the user
-  int Line = 0;         // 1-based line of the file; 0 when no line is to blame
+  UserMessage Message;
+  std::string File;  // the file that could not be read
+  int Line = 0;      // 1-based line of the file; 0 when no line is to blame
+
+  // "file:line", or the file alone when no line is to blame.
+  std::string Location() const { return Line > 0 ? File + ":" + std::to_string(Line) : File; }
+  void ShowTo(UserDialogs& dialogs) const { Message.ShowTo(dialogs); }
 };
 
 }  // namespace vesk

@@ -8,6 +8,9 @@
 
 namespace vesk {
 
+// The error of a position outside a list.
+inline constexpr const char* kListIndexError = "Index out of bounds ListOfT::Get";
+
 // Ordered list of pointers. An owning list (flag 1) deletes its items when it
 // is cleared or destroyed; a non-owning list (flag 0) only refers to them. An
 // item may stand in any number of non-owning lists but in one owning list at
@@ -38,7 +41,7 @@ class ListOfT {
   }
 
   T* Get(int index) const {
-    if (index < 0 || index >= Count()) throw VeskError("Index out of bounds ListOfT::Get");
+    if (index < 0 || index >= Count()) throw VeskError(kListIndexError);
     return Items[static_cast<std::size_t>(index)];
   }
 

@@ -4,19 +4,12 @@
 
 namespace vesk {
 
-bool ReadOrientationInputs(const OrientationFilePaths& paths, OrientationInputs& inputs, const NumberFormat& format,
-                           UserDialogs& dialogs, ReadFailure* failure, std::string* failedPath) {
-  const auto failed = [failedPath](const std::string& path) {
-    if (failedPath) *failedPath = path;
-    return false;
-  };
-  if (!ReadCameraFile(paths.Camera1, inputs.Camera1, format, dialogs, failure)) return failed(paths.Camera1);
-  if (!ReadCameraFile(paths.Camera2, inputs.Camera2, format, dialogs, failure)) return failed(paths.Camera2);
-  if (!ReadShootingGeometryFile(paths.Orientation1, inputs.Shooting1, format, dialogs, failure))
-    return failed(paths.Orientation1);
-  if (!ReadShootingGeometryFile(paths.Orientation2, inputs.Shooting2, format, dialogs, failure))
-    return failed(paths.Orientation2);
-  return true;
+std::optional<ReadFailure> ReadOrientationInputs(const OrientationFilePaths& paths, OrientationInputs& inputs,
+                                                 const NumberFormat& format) {
+  if (auto failure = ReadCameraFile(paths.Camera1, inputs.Camera1, format)) return failure;
+  if (auto failure = ReadCameraFile(paths.Camera2, inputs.Camera2, format)) return failure;
+  if (auto failure = ReadShootingGeometryFile(paths.Orientation1, inputs.Shooting1, format)) return failure;
+  return ReadShootingGeometryFile(paths.Orientation2, inputs.Shooting2, format);
 }
 
 }  // namespace vesk

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "common/UserDialogs.h"
+#include <optional>
+
 #include "files/NumberFormat.h"
 #include "files/OrientationRecords.h"
 #include "files/ReadFailure.h"
@@ -26,10 +27,9 @@ struct OrientationInputs {
 };
 
 // Reads the first calibration file, the second, the first shooting-geometry
-// file and the second, in that order, and stops at the first that fails: its
-// reader has told the user, `failure` holds its message and line and
-// `failedPath` its path. Records read before keep their new values.
-bool ReadOrientationInputs(const OrientationFilePaths& paths, OrientationInputs& inputs, const NumberFormat& format,
-                           UserDialogs& dialogs, ReadFailure* failure = nullptr, std::string* failedPath = nullptr);
+// file and the second, in that order, and stops at the first that fails,
+// giving its reader's failure. Records read before keep their new values.
+std::optional<ReadFailure> ReadOrientationInputs(const OrientationFilePaths& paths, OrientationInputs& inputs,
+                                                 const NumberFormat& format);
 
 }  // namespace vesk

@@ -100,10 +100,10 @@ double CorrectionValue(const CameraGeometry& camera, const NumberFormat& format)
   return *value;
 }
 
-bool ComputeOrientationBuild(const OrientationBuildRequest& request, const CameraGeometry& camera1,
-                             const ShootingGeometry& shooting1, const CameraGeometry& camera2,
-                             const ShootingGeometry& shooting2, const NumberFormat& format,
-                             OrientationBuildResult& result, UserDialogs& dialogs) {
+std::optional<UserMessage> ComputeOrientationBuild(const OrientationBuildRequest& request,
+                                                   const CameraGeometry& camera1, const ShootingGeometry& shooting1,
+                                                   const CameraGeometry& camera2, const ShootingGeometry& shooting2,
+                                                   const NumberFormat& format, OrientationBuildResult& result) {
   try {
     OrientationTransforms(request.Mode, request.Convention, camera1, shooting1, camera2, shooting2, result.List1,
                           result.List2);
@@ -116,17 +116,17 @@ bool ComputeOrientationBuild(const OrientationBuildRequest& request, const Camer
     result.CentreY1 = camera1.CentreY;
     result.CentreX2 = camera2.CentreX;
     result.CentreY2 = camera2.CentreY;
-    return true;
+    return std::nullopt;
   } catch (const VeskError&) {
-    dialogs.ShowMessage(MessageIcon::Warning, kFailureCaption, kOrientationFailureMessage);
-    return false;
+    return UserMessage{MessageIcon::Warning, kFailureCaption, kOrientationFailureMessage};
   }
 }
 
-bool ComputeOrientationBuild(const OrientationBuildRequest& request, const OrientationInputs& inputs,
-                             const NumberFormat& format, OrientationBuildResult& result, UserDialogs& dialogs) {
+std::optional<UserMessage> ComputeOrientationBuild(const OrientationBuildRequest& request,
+                                                   const OrientationInputs& inputs, const NumberFormat& format,
+                                                   OrientationBuildResult& result) {
   return ComputeOrientationBuild(request, inputs.Camera1, inputs.Shooting1, inputs.Camera2, inputs.Shooting2, format,
-                                 result, dialogs);
+                                 result);
 }
 
 }  // namespace vesk

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "common/UserDialogs.h"
+#include "common/UserMessage.h"
 #include "files/NumberFormat.h"
 #include "files/OrientationRecords.h"
 #include "model/VT_Points.h"
@@ -64,14 +64,15 @@ struct OrientationBuildResult {
 
 // Does the whole computation of an orientation build for records already
 // read: the transformations of the mode, the step and each photograph's
-// image-plane parameters. On any failure shows "Внутренняя ошибка!
-// Проверьте входные данные." (caption "Отказ", warning icon) and returns
-// false; `result` may then hold a partial result.
-bool ComputeOrientationBuild(const OrientationBuildRequest& request, const CameraGeometry& camera1,
-                             const ShootingGeometry& shooting1, const CameraGeometry& camera2,
-                             const ShootingGeometry& shooting2, const NumberFormat& format,
-                             OrientationBuildResult& result, UserDialogs& dialogs);
-bool ComputeOrientationBuild(const OrientationBuildRequest& request, const OrientationInputs& inputs,
-                             const NumberFormat& format, OrientationBuildResult& result, UserDialogs& dialogs);
+// image-plane parameters. Nothing on success; on any failure the message
+// "Внутренняя ошибка! Проверьте входные данные." (caption "Отказ", warning
+// icon), and `result` may then hold a partial result.
+std::optional<UserMessage> ComputeOrientationBuild(const OrientationBuildRequest& request,
+                                                   const CameraGeometry& camera1, const ShootingGeometry& shooting1,
+                                                   const CameraGeometry& camera2, const ShootingGeometry& shooting2,
+                                                   const NumberFormat& format, OrientationBuildResult& result);
+std::optional<UserMessage> ComputeOrientationBuild(const OrientationBuildRequest& request,
+                                                   const OrientationInputs& inputs, const NumberFormat& format,
+                                                   OrientationBuildResult& result);
 
 }  // namespace vesk

@@ -13,9 +13,6 @@ namespace {
 
 using test::Points;
 
-constexpr PointSetCode kFirst = PointSetCode::FirstPhoto;
-constexpr PointSetCode kSecond = PointSetCode::SecondPhoto;
-constexpr PointSetCode kScene = PointSetCode::Scene;
 
 // Counts the ticks it is shown; may ask the build to stop at one of them.
 class CountingProgress : public ProgressSink {
@@ -30,39 +27,6 @@ class CountingProgress : public ProgressSink {
     if (ticks == cancelAtTick) cancel.Request();
   }
 };
-
-TEST(BuildFitTest, FitPlanPerMode) {
-  struct Row {
-    BuildMode mode;
-    PlannedFit primary;
-    std::optional<PlannedFit> second;
-  } table[] = {
-      {BuildMode::SecondToFirst, {kSecond, kFirst}, {}},
-      {BuildMode::FirstToSecond, {kFirst, kSecond}, {}},
-      {BuildMode::AnaglyphOnSecond, {kSecond, kFirst}, {}},
-      {BuildMode::AnaglyphOnFirst, {kFirst, kSecond}, {}},
-      {BuildMode::FirstToPlan, {kFirst, kScene}, {}},
-      {BuildMode::SecondToPlan, {kSecond, kScene}, {}},
-      {BuildMode::AnaglyphOnScene, {kFirst, kScene}, PlannedFit{kScene, kSecond}},
-      {BuildMode::FirstToSecondInterpolated, {kSecond, kFirst}, {}},
-      {BuildMode::SecondToFirstInterpolated, {kFirst, kSecond}, {}},
-      {BuildMode::FirstToPlanInterpolated, {kScene, kFirst}, {}},
-      {BuildMode::SecondToPlanInterpolated, {kScene, kSecond}, {}},
-      {BuildMode::AnaglyphOnSceneInterpolated, {kScene, kFirst}, PlannedFit{kScene, kSecond}},
-  };
-  for (const Row& row : table) {
-    const FitPlan plan = FitPlanFor(row.mode);
-    const int code = static_cast<int>(row.mode);
-    EXPECT_EQ(plan.Primary.Source, row.primary.Source) << "mode " << code;
-    EXPECT_EQ(plan.Primary.Target, row.primary.Target) << "mode " << code;
-    ASSERT_EQ(plan.Second.has_value(), row.second.has_value()) << "mode " << code;
-    if (row.second) {
-      EXPECT_EQ(plan.Second->Source, row.second->Source) << "mode " << code;
-      EXPECT_EQ(plan.Second->Target, row.second->Target) << "mode " << code;
-    }
-    EXPECT_EQ(PlanNeedsScene(row.mode), (code >= 4 && code <= 6) || code >= 9) << "mode " << code;
-  }
-}
 
 // Three views of six points: a perspective pair and the scene.
 struct ThreeSets {

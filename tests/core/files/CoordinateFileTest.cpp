@@ -35,7 +35,7 @@ TEST_P(CoordinateReadTest, ReadsOrStopsAtTheBadLine) {
   test::RecordingDialogs dialogs;
   ReadFailure failure;
   std::istringstream in(c.bytes);
-  EXPECT_EQ(ReadPointFile(in, points, c.format, dialogs, &failure), c.ok);
+  EXPECT_EQ(test::Shown(ReadPointFile(in, points, c.format), dialogs, &failure), c.ok);
   EXPECT_EQ(Contents(points), c.points);
   if (c.ok) {
     EXPECT_TRUE(dialogs.Entries.empty());
@@ -76,7 +76,7 @@ TEST(CoordinateFileTest, MissingFileLeavesTheListAlone) {
   points.Add(new VT_Point(1, 2));
   test::RecordingDialogs dialogs;
   const std::string path = dir.File("nowhere.crd");
-  EXPECT_FALSE(ReadPointFile(path, points, kDot, dialogs));
+  EXPECT_FALSE(test::Shown(ReadPointFile(path, points, kDot), dialogs));
   EXPECT_EQ(Contents(points), (Points{{1, 2}}));
   ASSERT_EQ(dialogs.Entries.size(), 1u);
   EXPECT_EQ(dialogs.Entries[0].Caption, "Ошибка!");
@@ -87,7 +87,7 @@ TEST(CoordinateFileTest, ShippedFilesRead) {
   test::RecordingDialogs dialogs;
   VT_Points points(kOwnsItems);
   const auto dir = test::ExamplesDir() / "chessboard";
-  ASSERT_TRUE(ReadPointFile((dir / "left01.crd").string(), points, kDot, dialogs));
+  ASSERT_TRUE(test::Shown(ReadPointFile((dir / "left01.crd").string(), points, kDot), dialogs));
   EXPECT_EQ(points.Count(), 54);
   EXPECT_EQ(points.Get(0)->X, 241.3397);
   EXPECT_EQ(points.Get(0)->Y, 89.6233);
@@ -106,7 +106,7 @@ TEST(CoordinateFileTest, WrittenFileReadsBackUnderEitherSeparator) {
     EXPECT_EQ(dir.Read("out.crd"), expected);
     test::RecordingDialogs dialogs;
     VT_Points back(kOwnsItems);
-    ASSERT_TRUE(ReadPointFile(path, back, format, dialogs));
+    ASSERT_TRUE(test::Shown(ReadPointFile(path, back, format), dialogs));
     EXPECT_EQ(Contents(back), Contents(points));
   }
 }

@@ -45,7 +45,7 @@ TEST_P(CameraReadTest, ReadsOrNamesTheLine) {
   camera.FocalLength = 5;
   test::RecordingDialogs dialogs;
   ReadFailure failure;
-  const bool ok = ReadCameraFile(path, camera, kDot, dialogs, &failure);
+  const bool ok = test::Shown(ReadCameraFile(path, camera, kDot), dialogs, &failure);
   EXPECT_EQ(ok, c.failedLine == 0);
   if (ok) {
     EXPECT_TRUE(dialogs.Entries.empty());
@@ -93,7 +93,7 @@ TEST(CameraFileTest, FieldsAboveTheFailingLineAreUpdated) {
   camera.FocalLength = 5;
   camera.CorrectionTable = {"9"};
   test::RecordingDialogs dialogs;
-  EXPECT_FALSE(ReadCameraFile(path, camera, kDot, dialogs));
+  EXPECT_FALSE(test::Shown(ReadCameraFile(path, camera, kDot), dialogs));
   EXPECT_EQ(camera.CentreX, 342.5);
   EXPECT_EQ(camera.CentreY, 233.25);
   EXPECT_EQ(camera.FocalLength, 5);
@@ -107,12 +107,12 @@ TEST(CameraFileTest, MissingFileLeavesTheRecordAlone) {
   camera.CentreX = 7;
   test::RecordingDialogs dialogs;
   ReadFailure failure;
-  EXPECT_FALSE(ReadCameraFile(path, camera, kDot, dialogs, &failure));
+  EXPECT_FALSE(test::Shown(ReadCameraFile(path, camera, kDot), dialogs, &failure));
   EXPECT_EQ(camera.CentreX, 7);
   ASSERT_EQ(dialogs.Entries.size(), 1u);
   EXPECT_EQ(dialogs.Entries[0].Caption, "Ошибка!");
   EXPECT_EQ(dialogs.Entries[0].Text, "Файл " + path + " не найден!");
-  EXPECT_EQ(failure.Message, dialogs.Entries[0].Text);
+  EXPECT_EQ(failure.Message.Text, dialogs.Entries[0].Text);
   EXPECT_EQ(failure.Line, 0);
 }
 
@@ -140,9 +140,9 @@ TEST(CameraFileTest, TablesBelowAndBesideTheCalibrationFile) {
   const std::string absolute = dir.Write("data/abs.cam", CameraText(CameraValuesWith(2, table)));
   test::RecordingDialogs dialogs;
   CameraGeometry camera;
-  ASSERT_TRUE(ReadCameraFile(relative, camera, kDot, dialogs));
+  ASSERT_TRUE(test::Shown(ReadCameraFile(relative, camera, kDot), dialogs));
   EXPECT_EQ(camera.CorrectionTable, (std::vector<std::string>{"2"}));
-  ASSERT_TRUE(ReadCameraFile(absolute, camera, kDot, dialogs));
+  ASSERT_TRUE(test::Shown(ReadCameraFile(absolute, camera, kDot), dialogs));
   EXPECT_EQ(camera.CorrectionTable, (std::vector<std::string>{"3"}));
 
   // A calibration file named without a folder finds its table in the current folder.
@@ -150,7 +150,7 @@ TEST(CameraFileTest, TablesBelowAndBesideTheCalibrationFile) {
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.Path() / "data");
   dir.Write("data/bare.cam", CameraText(kCameraValues));
-  const bool bare = ReadCameraFile("bare.cam", camera, kDot, dialogs);
+  const bool bare = test::Shown(ReadCameraFile("bare.cam", camera, kDot), dialogs);
   std::filesystem::current_path(previous);
   ASSERT_TRUE(bare);
   EXPECT_EQ(camera.CorrectionTable, (std::vector<std::string>{"4"}));
@@ -162,11 +162,12 @@ TEST(CameraFileTest, CommaSeparatorAndShippedFile) {
   const std::string path = dir.Write("c.cam", CameraText({"1,5", "2,25", "corr.txt", "3,5", "640", "480", "", ""}));
   test::RecordingDialogs dialogs;
   CameraGeometry camera;
-  ASSERT_TRUE(ReadCameraFile(path, camera, NumberFormat::Comma(), dialogs));
+  ASSERT_TRUE(test::Shown(ReadCameraFile(path, camera, NumberFormat::Comma()), dialogs));
   EXPECT_EQ(camera.CentreX, 1.5);
   EXPECT_EQ(camera.FocalLength, 3.5);
 
-  ASSERT_TRUE(ReadCameraFile((test::ExamplesDir() / "chessboard" / "left01.cam").string(), camera, kDot, dialogs));
+  ASSERT_TRUE(test::Shown(ReadCameraFile((test::ExamplesDir() / "chessboard" / "left01.cam").string(), camera, kDot),
+                          dialogs));
   EXPECT_EQ(camera.FocalLength, 532.929537681086);
   EXPECT_EQ(camera.CorrectionTable, (std::vector<std::string>{"1"}));
 }
@@ -191,7 +192,7 @@ TEST(ShootingGeometryFileTest, AnglesInRadiansOtherValuesAsWritten) {
   std::istringstream in(ShootingText(values) + "extra line\r\n");
   ShootingGeometry geometry;
   test::RecordingDialogs dialogs;
-  ASSERT_TRUE(ReadShootingGeometryFile(in, geometry, kDot, dialogs));
+  ASSERT_TRUE(test::Shown(ReadShootingGeometryFile(in, geometry, kDot), dialogs));
   EXPECT_TRUE(dialogs.Entries.empty());
   EXPECT_EQ(geometry.LongitudinalAngle, 90 * 0.017453292519943295);
   EXPECT_EQ(geometry.axx, 90);
@@ -230,7 +231,7 @@ TEST(ShootingGeometryFileTest, RejectedFilesNameTheLineAndKeepWhatWasRead) {
     test::RecordingDialogs dialogs;
     ReadFailure failure;
     std::istringstream in(c.bytes);
-    EXPECT_FALSE(ReadShootingGeometryFile(in, geometry, kDot, dialogs, &failure)) << c.name;
+    EXPECT_FALSE(test::Shown(ReadShootingGeometryFile(in, geometry, kDot), dialogs, &failure)) << c.name;
     ASSERT_EQ(dialogs.Entries.size(), 1u) << c.name;
     EXPECT_EQ(dialogs.Entries[0].Caption, "Ошибка!");
     EXPECT_EQ(dialogs.Entries[0].Text, "Ошибка чтения файла геометрии съемки!");
@@ -245,13 +246,13 @@ TEST(ShootingGeometryFileTest, MissingFileAndShippedFile) {
   ShootingGeometry geometry;
   geometry.axx = 3;
   test::RecordingDialogs dialogs;
-  EXPECT_FALSE(ReadShootingGeometryFile(dir.File("none.ort"), geometry, kDot, dialogs));
+  EXPECT_FALSE(test::Shown(ReadShootingGeometryFile(dir.File("none.ort"), geometry, kDot), dialogs));
   EXPECT_EQ(geometry.axx, 3);
   ASSERT_EQ(dialogs.Entries.size(), 1u);
   EXPECT_EQ(dialogs.Entries[0].Text, "Файл " + dir.File("none.ort") + " не найден!");
 
-  ASSERT_TRUE(
-      ReadShootingGeometryFile((test::ExamplesDir() / "chessboard" / "left01.ort").string(), geometry, kDot, dialogs));
+  ASSERT_TRUE(test::Shown(
+      ReadShootingGeometryFile((test::ExamplesDir() / "chessboard" / "left01.ort").string(), geometry, kDot), dialogs));
   EXPECT_EQ(geometry.SightingDistance, 473.18979124377);
   EXPECT_EQ(geometry.LongitudinalAngle, -15.8467626885438 * 0.017453292519943295);
   EXPECT_EQ(geometry.azz, 0.948692634612461);
@@ -287,10 +288,10 @@ TEST(OrientationFileWriterTest, ExactLayoutsWithCrLf) {
   dir.Write("corr.txt", "1\r\n");
   test::RecordingDialogs dialogs;
   CameraGeometry camera;
-  ASSERT_TRUE(ReadCameraFile(dir.File("w.cam"), camera, kDot, dialogs));
+  ASSERT_TRUE(test::Shown(ReadCameraFile(dir.File("w.cam"), camera, kDot), dialogs));
   EXPECT_EQ(camera.FocalLength, -1);
   ShootingGeometry geometry;
-  ASSERT_TRUE(ReadShootingGeometryFile(dir.File("w.ort"), geometry, kDot, dialogs));
+  ASSERT_TRUE(test::Shown(ReadShootingGeometryFile(dir.File("w.ort"), geometry, kDot), dialogs));
   EXPECT_EQ(geometry.azz, 21);
 
   EXPECT_FALSE(WriteCameraFile(dir.File("short.cam"), {"1", "2"}));

@@ -70,7 +70,7 @@ TEST(ProjectFileTest, SavingOverAnotherWorkspacesProjectKeepsItsSections) {
             "Image2ReperPoints=/p/b.crd\r\n");
 
   ProjectFields read;
-  ASSERT_TRUE(ReadProject(path, read, dialogs));
+  ASSERT_TRUE(test::Shown(ReadProject(path, read), dialogs));
   ProjectFields expected = OrientationSet();
   expected.Image1 = "/p/a.bmp";
   expected.Image2 = "/p/b.bmp";
@@ -113,16 +113,16 @@ TEST(ProjectFileTest, ReadingMissingKeysAndFiles) {
   test::TempDir dir;
   test::RecordingDialogs dialogs;
   ProjectFields fields = ReferencePointSet();
-  ASSERT_TRUE(ReadProject(dir.Write("o.prt", kOrientationProject), fields, dialogs));
+  ASSERT_TRUE(test::Shown(ReadProject(dir.Write("o.prt", kOrientationProject), fields), dialogs));
   EXPECT_EQ(fields, OrientationSet());  // the absent ReperPoints read as empty texts
 
   fields = ReferencePointSet();
-  ASSERT_TRUE(ReadProject(dir.File("none.prt"), fields, dialogs));
+  ASSERT_TRUE(test::Shown(ReadProject(dir.File("none.prt"), fields), dialogs));
   EXPECT_EQ(fields, ProjectFields{});
   EXPECT_TRUE(dialogs.Entries.empty());
 
   std::filesystem::create_directory(dir.Path() / "folder.prt");
-  EXPECT_FALSE(ReadProject(dir.File("folder.prt"), fields, dialogs));
+  EXPECT_FALSE(test::Shown(ReadProject(dir.File("folder.prt"), fields), dialogs));
   ASSERT_EQ(dialogs.Entries.size(), 1u);
   EXPECT_EQ(dialogs.Entries[0].Caption, "Ошибка");
   EXPECT_EQ(dialogs.Entries[0].Text, "Ошибка чтения файла проекта!");
@@ -133,7 +133,7 @@ TEST(ProjectFileTest, RelativePathsAreTakenFromTheProjectsFolder) {
   const std::string path = (dir / "chessboard_orientation.prt").string();
   test::RecordingDialogs dialogs;
   ProjectFields stored;
-  ASSERT_TRUE(ReadProject(path, stored, dialogs));
+  ASSERT_TRUE(test::Shown(ReadProject(path, stored), dialogs));
   EXPECT_EQ(stored.Image1IntOrientation, "left01.cam");  // kept as stored, for a later save
 
   const ProjectFields resolved = ResolveProjectPaths(stored, path);

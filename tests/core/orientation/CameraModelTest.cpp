@@ -93,8 +93,8 @@ TEST(SceneToImageTest, ThreeConventionsAgreeOnTheShippedShot) {
   CameraGeometry camera;
   ShootingGeometry shot;
   const auto dir = test::ExamplesDir() / "chessboard";
-  ASSERT_TRUE(ReadCameraFile((dir / "left01.cam").string(), camera, NumberFormat::Dot(), dialogs));
-  ASSERT_TRUE(ReadShootingGeometryFile((dir / "left01.ort").string(), shot, NumberFormat::Dot(), dialogs));
+  ASSERT_TRUE(test::Shown(ReadCameraFile((dir / "left01.cam").string(), camera, NumberFormat::Dot()), dialogs));
+  ASSERT_TRUE(test::Shown(ReadShootingGeometryFile((dir / "left01.ort").string(), shot, NumberFormat::Dot()), dialogs));
   const Matrix3x3 reference = SceneToImage(CoordinateConvention::Mathematical, camera, shot);
   for (const auto convention : {CoordinateConvention::Photogrammetric, CoordinateConvention::Laboratory}) {
     const Matrix3x3 h = SceneToImage(convention, camera, shot);

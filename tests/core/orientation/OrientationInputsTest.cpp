@@ -14,7 +14,7 @@ TEST(OrientationInputsTest, ReadsBothCamerasFirstAndStopsAtTheFirstFailure) {
                                      Chessboard("right01.ort")};
   test::RecordingDialogs dialogs;
   OrientationInputs inputs;
-  ASSERT_TRUE(ReadOrientationInputs(good, inputs, NumberFormat::Dot(), dialogs));
+  ASSERT_TRUE(test::Shown(ReadOrientationInputs(good, inputs, NumberFormat::Dot()), dialogs));
   EXPECT_EQ(inputs.Camera2.FocalLength, 537.060649642106);
   EXPECT_EQ(inputs.Shooting2.SightingDistance, 446.390682720923);
 
@@ -24,10 +24,9 @@ TEST(OrientationInputsTest, ReadsBothCamerasFirstAndStopsAtTheFirstFailure) {
   broken.Orientation1 = dir.File("none.ort");  // read after the second camera, so never reached
   OrientationInputs partial;
   ReadFailure failure;
-  std::string failedPath;
-  EXPECT_FALSE(ReadOrientationInputs(broken, partial, NumberFormat::Dot(), dialogs, &failure, &failedPath));
-  EXPECT_EQ(failedPath, broken.Camera2);
-  EXPECT_EQ(failure.Message, "Файл " + broken.Camera2 + " не найден!");
+  EXPECT_FALSE(test::Shown(ReadOrientationInputs(broken, partial, NumberFormat::Dot()), dialogs, &failure));
+  EXPECT_EQ(failure.File, broken.Camera2);
+  EXPECT_EQ(failure.Message.Text, "Файл " + broken.Camera2 + " не найден!");
   ASSERT_EQ(dialogs.Entries.size(), 1u);
   EXPECT_EQ(partial.Camera1.FocalLength, 532.929537681086);
 }

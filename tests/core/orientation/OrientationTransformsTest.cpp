@@ -171,8 +171,10 @@ TEST_P(OrientationBuildTest, StepAndFailureOutcome) {
   camera2.CentreX = 300;
   camera2.CentreY = 200;
   camera2.CorrectionTable = {"0.5"};
-  EXPECT_EQ(ComputeOrientationBuild(request, c.camera1, kShot1, camera2, kShot2, NumberFormat::Dot(), result, dialogs),
-            c.ok);
+  const std::optional<UserMessage> failure =
+      ComputeOrientationBuild(request, c.camera1, kShot1, camera2, kShot2, NumberFormat::Dot(), result);
+  if (failure) failure->ShowTo(dialogs);
+  EXPECT_EQ(!failure, c.ok);
   if (c.ok) {
     EXPECT_TRUE(dialogs.Entries.empty());
     EXPECT_DOUBLE_EQ(result.AreaStep, c.step);
