@@ -35,7 +35,7 @@ const RgbImage& Photograph(int seed) {
 
 RenderRequest MildRequest(int mode) {
   RenderRequest request;
-  request.Mode = mode;
+  request.Mode = static_cast<BuildMode>(mode);
   // A few percent of scale, shear and perspective across the frame.
   request.Transform1 = JobTransform{{1.01, 0.012, -14.5, -0.009, 0.995, 11.25, 2.1e-6, -1.7e-6}};
   request.Transform2 = JobTransform{{0.992, -0.008, 9.75, 0.011, 1.004, -7.5, -1.3e-6, 2.4e-6}};

@@ -10,6 +10,7 @@
 
 #include "PlainColumnWalk.h"
 #include "common/VeskError.h"
+#include "model/BuildModeTraits.h"
 #include "render/RenderEngine.h"
 
 namespace {
@@ -65,7 +66,7 @@ vesk::JobTransform Transform(Input& in) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Input in(data, size);
   vesk::RenderRequest request;
-  request.Mode = in.Byte() % 13;
+  request.Mode = static_cast<vesk::BuildMode>(in.Byte() % 13);
   request.From = in.Byte() % 2 == 0 ? vesk::Origin::FromReferencePoints : vesk::Origin::FromOrientation;
   const vesk::RgbImage photo1 = Photo(in);
   const vesk::RgbImage photo2 = Photo(in);
@@ -85,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   // Keep build areas small enough for many runs a second.
-  if (vesk::IsBuildAreaMode(request.Mode)) {
+  if (const auto* traits = vesk::FindTraits(static_cast<int>(request.Mode)); traits && traits->BuildArea) {
     const auto size = vesk::ResultSize(request, {}, {});
     if (static_cast<long long>(size.Width) * size.Height > 4096) return 0;
   }

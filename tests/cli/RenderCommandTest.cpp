@@ -45,12 +45,12 @@ TEST(RenderCommandTest, ExplicitMapsGiveTheEngineResultInBmpOrPng) {
     RenderRequest Request;
   };
   RenderRequest anaglyph;
-  anaglyph.Mode = 11;
+  anaglyph.Mode = static_cast<BuildMode>(11);
   anaglyph.Transform1 = JobTransformFromStored({0.9, 0.1, 1.5, 0.01, -0.02, -0.05, 1.1, 0.3});
   anaglyph.Transform2 = JobTransformFromStored({1.05, -0.08, -0.4, -0.015, 0.012, 0.07, 0.95, 0.2});
   anaglyph.Area = BuildArea{-2, 20, -3, 18, 0.5};
   RenderRequest orientation;
-  orientation.Mode = 8;
+  orientation.Mode = static_cast<BuildMode>(8);
   orientation.From = Origin::FromOrientation;
   orientation.Transform1 = JobTransformFromStored({1, 0, 0.5, 0, 0, 0, 1, -0.25});
   orientation.Plane1 = ImagePlane{11.5, 8.5, 0.9};

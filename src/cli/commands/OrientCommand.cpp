@@ -78,7 +78,7 @@ int RunOrient(Arguments& args, CliEnvironment& env) {
     throw ReadError(*failure);
 
   OrientationBuildRequest request;
-  request.Mode = mode;
+  request.Mode = static_cast<BuildMode>(mode);
   request.Convention = convention;
   request.AreaStep = 1;  // no scene walk follows; only the transformations are asked for
   OrientationBuildResult result;

@@ -6,6 +6,7 @@
 #include "CliErrors.h"
 #include "OptionValues.h"
 #include "model/BuildMode.h"
+#include "model/BuildModeTraits.h"
 
 namespace vesk::cli {
 
@@ -93,12 +94,12 @@ RenderInput ReadExplicitRenderInput(Arguments& args) {
   if (!mode) throw UsageError("missing option --mode (or --project)");
   if (!IsValidBuildMode(*mode)) throw UsageError("option --mode takes a build mode from 0 to 11");
   RenderRequest& request = input.Request;
-  request.Mode = *mode;
+  request.Mode = static_cast<BuildMode>(*mode);
   request.Transform1 = ParseTransform("--transform1", args.RequiredValue("--transform1"));
   const auto second = args.Value("--transform2");
   if (second) {
     request.Transform2 = ParseTransform("--transform2", *second);
-  } else if (*mode == 6 || *mode == 11) {
+  } else if (TraitsOf(request.Mode).Plan.Second) {
     throw UsageError("mode " + std::to_string(*mode) + " needs --transform2");
   }
 

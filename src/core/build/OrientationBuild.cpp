@@ -26,7 +26,7 @@ std::optional<BuildFailure> OrientationBuild::ReadFiles() {
 
 std::optional<BuildFailure> OrientationBuild::MakeRequest(BuildAreaFields& fields, RenderRequest& request) const {
   OrientationBuildRequest asked;
-  asked.Mode = static_cast<int>(mode_);
+  asked.Mode = mode_;
   asked.Convention = setup_.Convention;
   asked.AutoStep = fields.AutoStep;
   asked.AreaStep = fields.Step;
@@ -34,7 +34,7 @@ std::optional<BuildFailure> OrientationBuild::MakeRequest(BuildAreaFields& field
   if (auto message = ComputeOrientationBuild(asked, inputs_, setup_.Format, result))
     return BuildFailure{BuildFailure::Kind::Message, *message, std::nullopt, {}};
   fields.Step = result.AreaStep;
-  request = MakeRenderRequest(result.List1, result.List2, static_cast<int>(mode_), fields.Area(),
+  request = MakeRenderRequest(result.List1, result.List2, mode_, fields.Area(),
                               ImagePlane{result.CentreX1, result.CentreY1, result.CorrectionValue1},
                               ImagePlane{result.CentreX2, result.CentreY2, result.CorrectionValue2},
                               Origin::FromOrientation);

@@ -85,7 +85,7 @@ std::optional<BuildFailure> ReferencePointBuild::Fit(ProgressSink* progress, con
 std::optional<BuildFailure> ReferencePointBuild::MakeRequest(const BuildAreaFields& fields,
                                                              RenderRequest& request) const {
   try {
-    request = MakeRenderRequest(primary_, second_, static_cast<int>(mode_), fields.Area(), ImagePlane{}, ImagePlane{},
+    request = MakeRenderRequest(primary_, second_, mode_, fields.Area(), ImagePlane{}, ImagePlane{},
                                 Origin::FromReferencePoints);
   } catch (const VeskError& error) {
     return StandardError(error.what());

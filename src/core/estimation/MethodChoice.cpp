@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/BuildModeTraits.h"
 #include "model/NumericHelpers.h"
 
 namespace vesk {
@@ -35,13 +36,14 @@ double SubsetsPerTick(int n, double share) {
   return std::ceil(subsets * share);
 }
 
-double ProgressShare(BuildMode mode) {
-  return mode == BuildMode::AnaglyphOnScene || mode == BuildMode::AnaglyphOnSceneInterpolated ? 0.02 : 0.01;
-}
+double ProgressShare(BuildMode mode) { return TraitsOf(mode).Plan.Second ? 0.02 : 0.01; }
 
 int SubsetsPerTickPointCount(BuildMode mode, int firstPhotoCount, int secondPhotoCount) {
-  return mode == BuildMode::SecondToPlan || mode == BuildMode::SecondToPlanInterpolated ? secondPhotoCount
-                                                                                        : firstPhotoCount;
+  // The second photograph's plane fits count its points.
+  const PlannedFit& primary = TraitsOf(mode).Plan.Primary;
+  const bool secondPlane = (primary.Source == PointSetCode::SecondPhoto && primary.Target == PointSetCode::Scene) ||
+                           (primary.Source == PointSetCode::Scene && primary.Target == PointSetCode::SecondPhoto);
+  return secondPlane ? secondPhotoCount : firstPhotoCount;
 }
 
 }  // namespace vesk

@@ -19,17 +19,11 @@ enum class BuildMode : int {
   AnaglyphOnSceneInterpolated = 11,
 };
 
-// Jobs carry the mode as a plain int, so that a code outside the list can
-// still be handed over (it renders nothing).
+// Whether a code names one of the modes (what each means: BuildModeTraits.h).
+// A job handed a code outside the list renders nothing.
 constexpr bool IsValidBuildMode(int code) {
   return code >= static_cast<int>(BuildMode::SecondToFirst) &&
          code <= static_cast<int>(BuildMode::AnaglyphOnSceneInterpolated);
 }
-
-// Modes 9, 10 and 11 walk the build area of the scene plane.
-constexpr bool IsBuildAreaMode(int mode) { return mode >= 9 && mode <= 11; }
-constexpr bool IsAnaglyphMode(int mode) { return mode == 2 || mode == 3 || mode == 6 || mode == 11; }
-// Modes that scatter the walked photograph forward into the result.
-constexpr bool IsForwardMode(int mode) { return mode == 0 || mode == 1 || mode == 4 || mode == 5 || mode == 6; }
 
 }  // namespace vesk

@@ -7,8 +7,8 @@
 namespace vesk {
 namespace {
 
-constexpr const char* kTransformed = "Трансформированное изображение";
-constexpr const char* kAnaglyph = "Анаглифическое стереоизображение";
+constexpr const char* kTransformed = kTransformedImageTitle;
+constexpr const char* kAnaglyph = kAnaglyphImageTitle;
 
 constexpr PointSetCode k1 = PointSetCode::FirstPhoto;
 constexpr PointSetCode k2 = PointSetCode::SecondPhoto;

@@ -23,6 +23,10 @@ struct FitPlan {
   std::optional<PlannedFit> Second;
 };
 
+// The titles of the result viewer's frame.
+inline constexpr const char* kTransformedImageTitle = "Трансформированное изображение";
+inline constexpr const char* kAnaglyphImageTitle = "Анаглифическое стереоизображение";
+
 // Whose pixel grid a mode walks, and whose frame its result takes.
 enum class Grid : int { BuildArea = 0, FirstPhoto = 1, SecondPhoto = 2 };
 

@@ -4,6 +4,7 @@
 
 #include "common/VeskError.h"
 #include "model/BuildMode.h"
+#include "model/BuildModeTraits.h"
 
 namespace vesk {
 namespace {
@@ -24,66 +25,44 @@ double PixelSize(const ShootingGeometry& shooting, const CameraGeometry& camera)
 
 bool IsUsableStep(double step) { return std::isfinite(step) && step > 0; }
 
-bool UsesBuildArea(int mode) { return mode == 9 || mode == 10 || mode == 11; }
+bool UsesBuildArea(BuildMode mode) {
+  const BuildModeTraits* traits = FindTraits(static_cast<int>(mode));
+  return traits != nullptr && traits->BuildArea;
+}
 
 double BuildStep(const OrientationBuildRequest& request, const CameraGeometry& camera1,
                  const ShootingGeometry& shooting1, const CameraGeometry& camera2, const ShootingGeometry& shooting2) {
-  if (!request.AutoStep) return request.AreaStep;
-  switch (request.Mode) {
-    case 6:
-    case 11:
-      return AutomaticStep(shooting1, camera1, shooting2, camera2);
-    case 9:
-      return PixelSize(shooting1, camera1);
-    case 10:
-      return PixelSize(shooting2, camera2);
-    default:
-      return request.AreaStep;
-  }
+  if (!request.AutoStep || FindTraits(static_cast<int>(request.Mode)) == nullptr) return request.AreaStep;
+  const BuildModeTraits& traits = TraitsOf(request.Mode);
+  // The scene anaglyphs average both photographs; a single photograph's
+  // scene walk takes that photograph's pixel size.
+  if (traits.Plan.Second) return AutomaticStep(shooting1, camera1, shooting2, camera2);
+  if (!traits.BuildArea) return request.AreaStep;
+  return traits.Plan.Primary.Target == PointSetCode::FirstPhoto ? PixelSize(shooting1, camera1)
+                                                                : PixelSize(shooting2, camera2);
 }
 
 }  // namespace
 
-void OrientationTransforms(int mode, CoordinateConvention convention, const CameraGeometry& camera1,
+void OrientationTransforms(BuildMode mode, CoordinateConvention convention, const CameraGeometry& camera1,
                            const ShootingGeometry& shooting1, const CameraGeometry& camera2,
                            const ShootingGeometry& shooting2, VT_Points& list1, VT_Points& list2) {
   list1.Clear();
   list2.Clear();
-  if (!IsValidBuildMode(mode)) Fail();
+  if (FindTraits(static_cast<int>(mode)) == nullptr) Fail();
   const Matrix3x3 h1 = SceneToImage(convention, camera1, shooting1);
   const Matrix3x3 h2 = SceneToImage(convention, camera2, shooting2);
-  switch (mode) {
-    case 0:
-    case 2:
-    case 7:
-      HandOver(Through(h1, h2), list1);
-      break;
-    case 1:
-    case 3:
-    case 8:
-      HandOver(Through(h2, h1), list1);
-      break;
-    case 4:
-      HandOver(Inverse3x3(h1), list1);
-      break;
-    case 5:
-      HandOver(Inverse3x3(h2), list1);
-      break;
-    case 6:
-      HandOver(Inverse3x3(h1), list1);
-      HandOver(h2, list2);
-      break;
-    case 9:
-      HandOver(h1, list1);
-      break;
-    case 10:
-      HandOver(h2, list1);
-      break;
-    case 11:
-      HandOver(h1, list1);
-      HandOver(h2, list2);
-      break;
-  }
+  const Matrix3x3* scene[] = {nullptr, &h1, &h2};  // by PointSetCode
+  // scene -> photo k is H_k, photo k -> scene its inverse, photo a -> photo b
+  // passes through the scene.
+  const auto map = [&](const PlannedFit& fit) {
+    if (fit.Source == PointSetCode::Scene) return *scene[static_cast<int>(fit.Target)];
+    if (fit.Target == PointSetCode::Scene) return Inverse3x3(*scene[static_cast<int>(fit.Source)]);
+    return Through(*scene[static_cast<int>(fit.Target)], *scene[static_cast<int>(fit.Source)]);
+  };
+  const FitPlan& plan = TraitsOf(mode).Plan;
+  HandOver(map(plan.Primary), list1);
+  if (plan.Second) HandOver(map(*plan.Second), list2);
 }
 
 double AutomaticStep(const ShootingGeometry& shooting1, const CameraGeometry& camera1,

@@ -5,6 +5,7 @@
 #include "common/UserMessage.h"
 #include "files/NumberFormat.h"
 #include "files/OrientationRecords.h"
+#include "model/BuildMode.h"
 #include "model/VT_Points.h"
 #include "orientation/CameraModel.h"
 #include "orientation/OrientationInputs.h"
@@ -12,7 +13,7 @@
 namespace vesk {
 
 
-// Fills the coefficient lists a rendering job of `mode` (0 to 11) reads, each
+// Fills the coefficient lists a rendering job of `mode` reads, each
 // as eight points whose X hold a0, a1, a2, c0, c1, b0, b1, b2:
 //   0, 2, 7  list 1 = image plane 2 to image plane 1
 //   1, 3, 8  list 1 = image plane 1 to image plane 2
@@ -25,7 +26,7 @@ namespace vesk {
 // Both lists are emptied first; list 2 stays empty where the mode needs one
 // transformation. Raises VeskError (kOrientationFailureMessage) on any
 // arithmetic fault; the lists may then hold a partial result.
-void OrientationTransforms(int mode, CoordinateConvention convention, const CameraGeometry& camera1,
+void OrientationTransforms(BuildMode mode, CoordinateConvention convention, const CameraGeometry& camera1,
                            const ShootingGeometry& shooting1, const CameraGeometry& camera2,
                            const ShootingGeometry& shooting2, VT_Points& list1, VT_Points& list2);
 
@@ -42,7 +43,7 @@ double CorrectionValue(const CameraGeometry& camera, const NumberFormat& format)
 
 // What an orientation build asks for besides the records.
 struct OrientationBuildRequest {
-  int Mode = 0;
+  BuildMode Mode = BuildMode::SecondToFirst;
   CoordinateConvention Convention = CoordinateConvention::Mathematical;
   bool AutoStep = false;  // automatic scaling chosen in the build-area dialog
   double AreaStep = 0;    // the step the dialog wrote

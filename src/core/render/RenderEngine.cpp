@@ -1,5 +1,7 @@
 #include "render/RenderEngine.h"
 
+#include "model/BuildModeTraits.h"
+
 #include <algorithm>
 #include <atomic>
 #include <climits>
@@ -36,7 +38,6 @@ using render_detail::PixelRule;
 using render_detail::ProgressDisplay;
 using render_detail::SeparableMap;
 using render_detail::Walk;
-using render_detail::WalkedPhotograph;
 
 constexpr int kNoFault = INT_MAX;
 // Rows of samples a thread takes at a time.
@@ -121,14 +122,14 @@ class Renderer {
   Renderer(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2, RgbImage& result,
            const Kernels& kernels, WorkerTeam& team)
       : request_(request),
-        mode_(request.Mode),
-        forward_(IsForwardMode(request.Mode)),
+        mode_(static_cast<int>(request.Mode)),
+        forward_(TraitsOf(request.Mode).Forward),
         photo1_(photo1),
         photo2_(photo2),
         result_(result),
         kernels_(kernels),
         team_(team),
-        walked_(WalkedPhotograph(request.Mode)),
+        walked_(static_cast<int>(TraitsOf(request.Mode).Walked)),
         walk_(walked_ == 0 ? MakeAreaWalk(request, SizeOf(result))
                            : MakeImageWalk(request, walked_ == 1 ? photo1 : photo2, PlaneOf(request, walked_))),
         map1_(request.Transform1, walk_) {
@@ -535,7 +536,7 @@ RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, 
   ValidateRenderRequest(request, SizeOf(photo1), SizeOf(photo2));
   ProgressDisplay progress(sink, options.StartTime ? *options.StartTime : CurrentTimeOfDay());
   RenderOutcome outcome;
-  if (!IsValidBuildMode(request.Mode)) {
+  if (FindTraits(static_cast<int>(request.Mode)) == nullptr) {
     progress.Finish();
     return outcome;
   }

@@ -2,10 +2,8 @@
 
 namespace vesk {
 
-// Texts of the rendering job: the viewer titles and the refusals raised before
+// Texts of the rendering job: the status text and the refusals raised before
 // a job starts (as VeskError). Kept together so that wording stays uniform.
-inline constexpr const char* kTransformedImageTitle = "Трансформированное изображение";
-inline constexpr const char* kAnaglyphImageTitle = "Анаглифическое стереоизображение";
 inline constexpr const char* kBuildingImageStatus = "Построение изображения";
 
 inline constexpr const char* kAreaStepNotPositive = "Шаг области построения должен быть положительным числом!";
@@ -22,10 +20,5 @@ inline constexpr const char* kResultEmpty = "Изображение не пос�
 inline constexpr const char* kPhotographUnreadable = "Файл не удаётся прочитать как изображение!";
 inline constexpr const char* kResultNotWritten = "Не удаётся записать изображение!";
 inline constexpr const char* kOriginUnknown = "Неизвестный способ построения преобразований!";
-
-// Title of the viewer that shows the result of `mode`.
-inline const char* ResultTitle(int mode) {
-  return (mode == 2 || mode == 3 || mode == 6 || mode == 11) ? kAnaglyphImageTitle : kTransformedImageTitle;
-}
 
 }  // namespace vesk

@@ -5,9 +5,9 @@
 #include <limits>
 
 #include "common/VeskError.h"
+#include "model/BuildModeTraits.h"
 #include "render/AreaWalk.h"
 #include "render/RenderMessages.h"
-#include "render/WalkGrid.h"
 
 namespace vesk {
 
@@ -21,15 +21,14 @@ JobTransform JobTransformFromList(const VT_Points& coefficients) {
   return JobTransformFromStored(stored);
 }
 
-RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, int mode, const BuildArea& area,
+RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, BuildMode mode, const BuildArea& area,
                                 const ImagePlane& plane1, const ImagePlane& plane2, Origin origin) {
   RenderRequest request;
   request.Mode = mode;
   request.From = origin;
   request.Transform1 = JobTransformFromList(list1);
-  if (mode == static_cast<int>(BuildMode::AnaglyphOnScene) ||
-      mode == static_cast<int>(BuildMode::AnaglyphOnSceneInterpolated))
-    request.Transform2 = JobTransformFromList(list2);
+  const BuildModeTraits* traits = FindTraits(static_cast<int>(mode));
+  if (traits != nullptr && traits->Plan.Second) request.Transform2 = JobTransformFromList(list2);
   request.Area = area;
   request.Plane1 = plane1;
   request.Plane2 = plane2;
@@ -43,7 +42,6 @@ constexpr double kMaxImageBytes = static_cast<double>(std::numeric_limits<std::i
 
 bool FitsInBytes(double width, double height) { return width * height * 3.0 <= kMaxImageBytes; }
 
-// The photograph whose grid a mode walks (modes 0..8).
 // Number of whole steps in |extent|.
 double StepCount(double low, double high, double step) { return std::trunc(std::fabs(high - low) / step); }
 
@@ -73,42 +71,34 @@ void ValidateArea(const BuildArea& area) {
 }  // namespace
 
 PictureSize ResultSize(const RenderRequest& request, PictureSize photo1, PictureSize photo2) {
-  switch (request.Mode) {
-    case 0:
-    case 3:
-    case 4:
-    case 6:
-    case 8:
+  const BuildModeTraits* traits = FindTraits(static_cast<int>(request.Mode));
+  if (traits == nullptr) return PictureSize{};
+  switch (traits->Frame) {
+    case Grid::FirstPhoto:
       return photo1;
-    case 1:
-    case 2:
-    case 5:
-    case 7:
+    case Grid::SecondPhoto:
       return photo2;
-    case 9:
-    case 10:
-    case 11: {
-      const BuildArea& area = request.Area;
-      return PictureSize{static_cast<int>(StepCount(area.XMin, area.XMax, area.Step)),
-                         static_cast<int>(StepCount(area.YMin, area.YMax, area.Step))};
-    }
-    default:
-      return PictureSize{};
+    case Grid::BuildArea:
+      break;
   }
+  const BuildArea& area = request.Area;
+  return PictureSize{static_cast<int>(StepCount(area.XMin, area.XMax, area.Step)),
+                     static_cast<int>(StepCount(area.YMin, area.YMax, area.Step))};
 }
 
 void ValidateRenderRequest(const RenderRequest& request, PictureSize photo1, PictureSize photo2) {
   if (request.From != Origin::FromReferencePoints && request.From != Origin::FromOrientation)
     throw VeskError(kOriginUnknown);
-  if (!IsValidBuildMode(request.Mode)) return;
+  const BuildModeTraits* traits = FindTraits(static_cast<int>(request.Mode));
+  if (traits == nullptr) return;
   if (!FitsInBytes(photo1.Width, photo1.Height) || !FitsInBytes(photo2.Width, photo2.Height))
     throw VeskError(kPhotographTooLarge);
-  if (IsBuildAreaMode(request.Mode)) {
+  if (traits->BuildArea) {
     ValidateArea(request.Area);
     return;
   }
   // The walked photograph and the frame written into must both have pixels.
-  ValidatePhotograph(render_detail::WalkedPhotograph(request.Mode) == 1 ? photo1 : photo2);
+  ValidatePhotograph(traits->Walked == Grid::FirstPhoto ? photo1 : photo2);
   ValidatePhotograph(ResultSize(request, photo1, photo2));
 }
 

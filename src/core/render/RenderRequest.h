@@ -48,7 +48,7 @@ struct BuildArea {
 
 // Everything a rendering job needs besides the two photographs.
 struct RenderRequest {
-  int Mode = 0;  // a BuildMode code; others render an empty result
+  BuildMode Mode = BuildMode::SecondToFirst;  // a code outside the list renders an empty result
   Origin From = Origin::FromReferencePoints;
   JobTransform Transform1;
   JobTransform Transform2;  // used by modes 6 and 11 only
@@ -63,7 +63,7 @@ struct RenderRequest {
 // image planes of both photographs (reference-point jobs pass the default
 // 0, 0, 1) and the origin. A list with fewer than eight points raises the
 // list's "Index out of bounds ListOfT::Get".
-RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, int mode, const BuildArea& area,
+RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, BuildMode mode, const BuildArea& area,
                                 const ImagePlane& plane1, const ImagePlane& plane2, Origin origin);
 
 struct PictureSize {
@@ -71,10 +71,9 @@ struct PictureSize {
   int Height = 0;
 };
 
-// Size of the result of `request` for photographs of the given sizes. Modes
-// 0, 2, 5, 7 take the second photograph's frame (mode 0 writes into the first
-// photograph's frame and takes its size, as mode 1 takes the second's); the
-// build-area modes trunc(|extent| / step). Call after ValidateRenderRequest.
+// Size of the result of `request` for photographs of the given sizes: the
+// frame of the mode's traits, the build area's trunc(|extent| / step).
+// Call after ValidateRenderRequest.
 PictureSize ResultSize(const RenderRequest& request, PictureSize photo1, PictureSize photo2);
 
 // Refuses, with a VeskError carrying the user's message, a request whose

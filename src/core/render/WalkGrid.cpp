@@ -22,24 +22,6 @@ int AreaIndex(double position, int count, bool rounded) {
 
 }  // namespace
 
-int WalkedPhotograph(int mode) {
-  switch (mode) {
-    case 1:
-    case 3:
-    case 4:
-    case 6:
-    case 8:
-      return 1;
-    case 0:
-    case 2:
-    case 5:
-    case 7:
-      return 2;
-    default:
-      return 0;
-  }
-}
-
 void Walk::FindConsecutiveColumns() {
   ConsecutiveUntil.assign(ResultColumn.size(), 0);
   for (std::size_t c = ResultColumn.size(); c-- > 0;) {
@@ -75,7 +57,7 @@ Walk MakeAreaWalk(const RenderRequest& request, PictureSize result) {
   Walk walk;
   walk.X = *WalkSequence(area.XMin, area.XMax, area.Step, result.Width);
   walk.Y = *WalkSequence(area.YMin, area.YMax, area.Step, result.Height);
-  const bool rounded = request.Mode == static_cast<int>(BuildMode::AnaglyphOnSceneInterpolated);
+  const bool rounded = request.Mode == BuildMode::AnaglyphOnSceneInterpolated;
   // Scene y grows upwards in the result: AreaYMax lands on row 0.
   const double height = std::fabs(area.YMax - area.YMin);
   for (const double planX : walk.X)

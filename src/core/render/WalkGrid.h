@@ -8,9 +8,6 @@
 
 namespace vesk::render_detail {
 
-// The photograph whose pixel grid a mode walks: 1 or 2, 0 for the build area.
-int WalkedPhotograph(int mode);
-
 // The grid of the walk: the x handed to the maps per walked column, the y per
 // row, and where the inverse modes write each column and row of samples.
 struct Walk {

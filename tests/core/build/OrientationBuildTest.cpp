@@ -34,7 +34,7 @@ TEST(OrientationBuildTest, SceneAnaglyphWithTheDialogAndTheAutomaticStep) {
                           0.5;
   EXPECT_DOUBLE_EQ(area.Step, expected);
   EXPECT_EQ(request.Area.Step, area.Step);
-  EXPECT_EQ(request.Mode, 11);
+  EXPECT_EQ(request.Mode, BuildMode::AnaglyphOnSceneInterpolated);
   EXPECT_EQ(request.From, Origin::FromOrientation);
   EXPECT_EQ(request.Plane1.CentreX, build.Inputs().Camera1.CentreX);
   EXPECT_EQ(request.Plane2.CorrectionValue, 1);

@@ -63,7 +63,7 @@ Lists Transforms(int mode, const CameraGeometry& c1 = kCamera1, const ShootingGe
   VT_Points list1(kOwnsItems), list2(kOwnsItems);
   list1.Add(new VT_Point(7, 7));  // emptied first
   list2.Add(new VT_Point(7, 7));
-  OrientationTransforms(mode, kAngles, c1, s1, c2, s2, list1, list2);
+  OrientationTransforms(static_cast<BuildMode>(mode), kAngles, c1, s1, c2, s2, list1, list2);
   return {Contents(list1), Contents(list2)};
 }
 
@@ -161,7 +161,7 @@ class OrientationBuildTest : public ::testing::TestWithParam<BuildCase> {};
 TEST_P(OrientationBuildTest, StepAndFailureOutcome) {
   const BuildCase& c = GetParam();
   OrientationBuildRequest request;
-  request.Mode = c.mode;
+  request.Mode = static_cast<BuildMode>(c.mode);
   request.Convention = kAngles;
   request.AutoStep = c.autoStep;
   request.AreaStep = c.areaStep;

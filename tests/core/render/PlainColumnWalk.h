@@ -43,7 +43,7 @@ class PlainColumnWalk {
       : r_(request), p1_(photo1), p2_(photo2) {}
 
   RenderOutcome Run(ProgressSink& reporter, const CancelToken& cancel) {
-    const int mode = r_.Mode;
+    const int mode = static_cast<int>(r_.Mode);
     if (mode < 0 || mode > 11) {
       reporter.SetPosition(100);
       return RenderOutcome{};
@@ -110,7 +110,7 @@ class PlainColumnWalk {
   bool Guarded() const { return !Orientation(); }
 
   bool ImageGridWalk(ProgressSink& reporter, const CancelToken& cancel) {
-    const int mode = r_.Mode;
+    const int mode = static_cast<int>(r_.Mode);
     const int walked = (mode == 0 || mode == 2 || mode == 5 || mode == 7) ? 2 : 1;
     const RgbImage& grid = Photo(walked);
     const double progressStep = 100.0 / grid.Width();
@@ -177,7 +177,7 @@ class PlainColumnWalk {
   }
 
   std::optional<long long> AreaPosition(double v) const {
-    if (r_.Mode != 11) return Trunc(v);
+    if (static_cast<int>(r_.Mode) != 11) return Trunc(v);
     if (!(v > -1e9 && v < 1e9)) return std::nullopt;
     return RoundHalfAway(v);
   }
@@ -196,7 +196,7 @@ class PlainColumnWalk {
       for (double ys = a.YMin; ys <= a.YMax; ys = ys + a.Step) {
         double x = 0, y = 0, p = 0, q = 0;
         if (!Apply(r_.Transform1, planX, ys, x, y)) return false;
-        if (r_.Mode == 11) {
+        if (static_cast<int>(r_.Mode) == 11) {
           p = x;
           q = y;
           if (!Apply(r_.Transform2, planX, ys, x, y)) return false;
@@ -210,12 +210,12 @@ class PlainColumnWalk {
       for (double ys = a.YMin; ys <= a.YMax; ys = ys + a.Step, ++j) {
         const auto column = AreaPosition((planX - a.XMin) / a.Step);
         const auto row = AreaPosition((std::fabs(a.YMax - a.YMin) - (ys - a.YMin)) / a.Step);
-        if (r_.Mode == 11) {
+        if (static_cast<int>(r_.Mode) == 11) {
           if (Guarded() && !(Inside(X[j], Y[j], p2_) && Inside(P[j], Q[j], p1_))) continue;
           Write(column, row,
                 Rgb{GreyOr255(Read(p2_, PixelOf(2, X[j], Y[j]))), GreyOr255(Read(p1_, PixelOf(1, P[j], Q[j]))), 0});
         } else {
-          const int source = r_.Mode == 9 ? 1 : 2;
+          const int source = static_cast<int>(r_.Mode) == 9 ? 1 : 2;
           if (Guarded() && !Inside(X[j], Y[j], Photo(source))) continue;
           const auto colour = Read(Photo(source), PixelOf(source, X[j], Y[j]));
           Write(column, row, colour ? *colour : kBlack);

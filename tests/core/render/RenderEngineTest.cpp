@@ -120,7 +120,7 @@ void CompareWithPlainWalk(const RenderRequest& request, const RgbImage& photo1, 
 
 RenderRequest RequestFor(int mode, const OriginCase& origin, const MapCase& map) {
   RenderRequest request;
-  request.Mode = mode;
+  request.Mode = static_cast<BuildMode>(mode);
   request.From = origin.From;
   request.Plane1 = origin.Plane1;
   request.Plane2 = origin.Plane2;
@@ -165,7 +165,7 @@ TEST(RenderEngineTest, LargerPhotographsMatchOnEveryStripAndThreadSplit) {
   const JobTransform second = Map(1.02, -0.01, -3.75, 0.015, 0.99, 1.5, -0.0002, 0.0005);
   for (int mode = 0; mode <= 11; ++mode) {
     RenderRequest request;
-    request.Mode = mode;
+    request.Mode = static_cast<BuildMode>(mode);
     request.Transform1 = first;
     request.Transform2 = second;
     request.Area = BuildArea{-5.3, 290.1, -4.1, 95.7, 0.7};
@@ -179,7 +179,7 @@ TEST(RenderEngineTest, CancellationStopsAtTheStartOfAColumnWithoutResult) {
   for (const int mode : {0, 7, 11}) {
     for (const int column : {0, 1, 16, 39}) {
       RenderRequest request;
-      request.Mode = mode;
+      request.Mode = static_cast<BuildMode>(mode);
       request.Transform1 = Map(1, 0, 0.5, 0, 1, 0.5);
       request.Transform2 = kIdentity;
       request.Area = BuildArea{0, 39, 0, 29, 1};
@@ -198,7 +198,7 @@ TEST(RenderEngineTest, CancellationStopsAtTheStartOfAColumnWithoutResult) {
 TEST(RenderEngineTest, ProgressRunsInWholePercentToOneHundredWithElapsedText) {
   const RgbImage photo = NoisePhoto(3, 2, 9);
   RenderRequest request;
-  request.Mode = 7;
+  request.Mode = static_cast<BuildMode>(7);
   request.Transform1 = kIdentity;
   test::ProgressLog log;
   const RenderOutcome outcome =
@@ -213,7 +213,7 @@ TEST(RenderEngineTest, ProgressRunsInWholePercentToOneHundredWithElapsedText) {
 TEST(RenderEngineTest, IdentityFirstToPlanTurnsThePhotographUpsideDown) {
   const RgbImage photo = NoisePhoto(5, 4, 10);
   RenderRequest request;
-  request.Mode = 4;
+  request.Mode = static_cast<BuildMode>(4);
   request.Transform1 = kIdentity;
   test::ProgressLog log;
   const RgbImage result = RenderBuild(request, photo, NoisePhoto(2, 2, 11), log, log.Cancel).Result;
@@ -248,7 +248,7 @@ TEST(RenderEngineTest, OutsideReadsAreWhiteOrBlackOrGreyByOriginAndMode) {
   };
   for (const Case& c : cases) {
     RenderRequest request;
-    request.Mode = c.Mode;
+    request.Mode = static_cast<BuildMode>(c.Mode);
     request.From = c.From;
     request.Transform1 = away;
     test::ProgressLog log;
@@ -264,7 +264,7 @@ TEST(RenderEngineTest, ForwardModesWriteIntoTheOtherPhotographsFrame) {
   const RgbImage photo2 = NoisePhoto(5, 4, 15);
   for (const int mode : {0, 1}) {
     RenderRequest request;
-    request.Mode = mode;
+    request.Mode = static_cast<BuildMode>(mode);
     // Second to first: double every coordinate; first to second: halve it.
     request.Transform1 = mode == 0 ? Map(2, 0, 0, 0, 2, 0) : Map(0.5, 0, 0, 0, 0.5, 0);
     test::ProgressLog log;
@@ -289,7 +289,7 @@ TEST(RenderEngineTest, BuildAreaPositionsTruncateOrRoundAndSceneYGrowsUpwards) {
   // column 0 (X = 0) fails the guard, row 4 (Ys = 0) falls outside.
   const RgbImage photo = NoisePhoto(5, 5, 16);
   RenderRequest request;
-  request.Mode = 9;
+  request.Mode = static_cast<BuildMode>(9);
   request.Transform1 = kIdentity;
   request.Area = BuildArea{0, 4, 0, 4, 1};
   test::ProgressLog log;
@@ -306,7 +306,7 @@ TEST(RenderEngineTest, BuildAreaPositionsTruncateOrRoundAndSceneYGrowsUpwards) {
   const RgbImage grey(10, 10, Rgb{90, 90, 90});
   for (const int mode : {9, 11}) {
     RenderRequest half;
-    half.Mode = mode;
+    half.Mode = static_cast<BuildMode>(mode);
     half.Transform1 = Map(0, 0, 1, 0, 0, 1);  // every scene point reads pixel (1, 1)
     half.Transform2 = half.Transform1;
     half.Area = BuildArea{0, 1, 0, 2.5, 1};
@@ -323,7 +323,7 @@ TEST(RenderEngineTest, ReversedBoundsGiveAWhiteResultAndFullProgress) {
   const RgbImage photo = NoisePhoto(5, 5, 17);
   for (const BuildArea& area : {BuildArea{0, 4, 3, 0, 1}, BuildArea{4, 0, 0, 3, 1}}) {
     RenderRequest request;
-    request.Mode = 10;
+    request.Mode = static_cast<BuildMode>(10);
     request.Transform1 = kIdentity;
     request.Area = area;
     test::ProgressLog log;
@@ -337,7 +337,7 @@ TEST(RenderEngineTest, ReversedBoundsGiveAWhiteResultAndFullProgress) {
 TEST(RenderEngineTest, ArithmeticFaultsEndTheJobWithoutResult) {
   const RgbImage photo = NoisePhoto(6, 6, 18);
   RenderRequest request;
-  request.Mode = 8;
+  request.Mode = static_cast<BuildMode>(8);
   request.Transform1 = Map(1, 0, 0, 0, 1, 0, -1.0 / 3.0, 0);  // d = 0 at x = 3
   test::ProgressLog log;
   const RenderOutcome outcome = RenderBuild(request, photo, photo, log, log.Cancel);
@@ -356,7 +356,7 @@ TEST(RenderEngineTest, ModeOutsideTheListGivesAnEmptyResult) {
   const RgbImage photo = NoisePhoto(3, 3, 19);
   for (const int mode : {-1, 12}) {
     RenderRequest request;
-    request.Mode = mode;
+    request.Mode = static_cast<BuildMode>(mode);
     test::ProgressLog log;
     const RenderOutcome outcome = RenderBuild(request, photo, photo, log, log.Cancel);
     EXPECT_EQ(outcome.Status, RenderStatus::Completed);
@@ -385,7 +385,7 @@ TEST(RenderEngineTest, UndefinedRequestsAreRefusedBeforeTheJobStarts) {
   };
   for (const Case& c : cases) {
     RenderRequest request;
-    request.Mode = 11;
+    request.Mode = static_cast<BuildMode>(11);
     request.Area = c.Area;
     test::ProgressLog log;
     try {
@@ -397,7 +397,7 @@ TEST(RenderEngineTest, UndefinedRequestsAreRefusedBeforeTheJobStarts) {
     EXPECT_TRUE(log.Events.empty());
   }
   RenderRequest request;
-  request.Mode = 7;
+  request.Mode = static_cast<BuildMode>(7);
   test::ProgressLog log;
   EXPECT_THROW(RenderBuild(request, photo, RgbImage(0, 5), log, log.Cancel), VeskError);
 }
@@ -416,15 +416,15 @@ TEST(RenderEngineTest, CoefficientsAreReorderedFromTheStoredOrder) {
   const VT_Points empty(kOwnsItems);
   for (int mode = 0; mode <= 11; ++mode) {
     if (mode == 6 || mode == 11) {
-      EXPECT_THROW(MakeRenderRequest(list, empty, mode, {}, {}, {}, Origin::FromReferencePoints), VeskError);
-      EXPECT_EQ(MakeRenderRequest(list, list, mode, {}, {}, {}, Origin::FromReferencePoints).Transform2.T,
+      EXPECT_THROW(MakeRenderRequest(list, empty, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints), VeskError);
+      EXPECT_EQ(MakeRenderRequest(list, list, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints).Transform2.T,
                 JobTransformFromList(list).T);
     } else {
-      EXPECT_EQ(MakeRenderRequest(list, empty, mode, {}, {}, {}, Origin::FromReferencePoints).Transform1.T,
+      EXPECT_EQ(MakeRenderRequest(list, empty, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints).Transform1.T,
                 JobTransformFromList(list).T);
     }
   }
-  EXPECT_THROW(MakeRenderRequest(empty, list, 7, {}, {}, {}, Origin::FromReferencePoints), VeskError);
+  EXPECT_THROW(MakeRenderRequest(empty, list, BuildMode::FirstToSecondInterpolated, {}, {}, {}, Origin::FromReferencePoints), VeskError);
 }
 
 }  // namespace
