@@ -4,14 +4,12 @@
 #include <new>
 #include <thread>
 
-#include "estimation/FourPointSolver.h"
 #include "estimation/SigmaClipping.h"
 #include "estimation/SubsetSearch.h"
+#include "model/NumericHelpers.h"
 
 namespace vesk {
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 // Ticks fall where the subset counter c, counting 1, 2, ... and restarting
 // after each tick, comes within 0.1 of SubsetsPerTick: every `period`
@@ -51,36 +49,6 @@ double Stat2DThread::DistanceThreshold(PointSetCode code) const {
       break;
   }
   return -1;  // scene-plane points get no distance test
-}
-
-bool Stat2DThread::SubsetAcceptable(const VT_Points& points, int a, int b, int c, int d, PointSetCode code) const {
-  const VT_Point* P[4] = {points.Get(a), points.Get(b), points.Get(c), points.Get(d)};
-  if (code != PointSetCode::Scene) {
-    const double threshold = DistanceThreshold(code);
-    for (int u = 0; u < 4; ++u)
-      for (int v = u + 1; v < 4; ++v)
-        if (!(PointDistance(P[u]->X, P[u]->Y, P[v]->X, P[v]->Y) >= threshold)) return false;
-  }
-  const double minAngle = MinAngle * kPi * (1.0 / 180);
-  const auto apart = [minAngle](double first, double second) { return std::fabs(first - second) >= minAngle; };
-  return apart(SlopeAngle(*P[0], *P[1]), SlopeAngle(*P[0], *P[2])) &&
-         apart(SlopeAngle(*P[0], *P[1]), SlopeAngle(*P[0], *P[3])) &&
-         apart(SlopeAngle(*P[0], *P[2]), SlopeAngle(*P[0], *P[3])) &&
-         apart(SlopeAngle(*P[1], *P[2]), SlopeAngle(*P[1], *P[3]));
-}
-
-bool Stat2DThread::SolveFourPoints(const VT_Points& source4, const VT_Points& target4) {
-  FourPoints four;
-  for (int p = 0; p < 4; ++p) {
-    four.SourceX[p] = source4.Get(p)->X;
-    four.SourceY[p] = source4.Get(p)->Y;
-    four.TargetX[p] = target4.Get(p)->X;
-    four.TargetY[p] = target4.Get(p)->Y;
-  }
-  CoefficientArray solution;
-  if (!SolveFourPointSystem(four, solution)) return false;
-  samples_.Append(solution);
-  return true;
 }
 
 void Stat2DThread::ProgressTick() {

@@ -65,16 +65,9 @@ class Stat2DThread {
 
   void Analyse();
 
-  // The geometric test of one subset of one list: all six distances at least
-  // the photograph's threshold (not for scene points), and the four
-  // direction differences at least MinAngle.
-  bool SubsetAcceptable(const VT_Points& points, int a, int b, int c, int d, PointSetCode code) const;
-
+  // Direction of the line through two points, blind to the sign of the
+  // slope: atan(|dy| / |dx|), and pi for a vertical line.
   static double SlopeAngle(const VT_Point& p, const VT_Point& q);
-
-  // Solves items 0..3 of the two lists exactly; on success appends the
-  // eight coefficients to the samples.
-  bool SolveFourPoints(const VT_Points& source4, const VT_Points& target4);
 
   // Advances the progress position by one and refreshes the elapsed time.
   void ProgressTick();

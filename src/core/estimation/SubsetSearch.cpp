@@ -9,12 +9,13 @@
 #include <system_error>
 #include <thread>
 
+#include "model/NumericHelpers.h"
+
 #include "estimation/FourPointSolver.h"
 
 namespace vesk {
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 
 long long PairCount(long long n) { return n >= 2 ? n * (n - 1) / 2 : 0; }
 

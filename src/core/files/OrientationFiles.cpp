@@ -123,11 +123,6 @@ std::vector<std::string> LinesWithComments(const std::vector<std::string>& value
 
 }  // namespace
 
-std::string_view LineValue(std::string_view line) {
-  const std::size_t semicolon = line.find(';');
-  return semicolon == std::string_view::npos ? std::string_view() : line.substr(0, semicolon);
-}
-
 std::string PathPrefix(const std::string& path) {
   const std::size_t last = path.rfind(kSeparator);
   return last == std::string::npos ? std::string() : path.substr(0, last + 1);

@@ -11,6 +11,7 @@
 #include "files/NumberFormat.h"
 #include "files/OrientationRecords.h"
 #include "files/ReadFailure.h"
+#include "files/TextFile.h"
 
 namespace vesk {
 
@@ -25,10 +26,6 @@ extern const std::array<const char*, ShootingGeometry::kValueCount> kShootingGeo
 
 // pi/180: the files hold the six angles in degrees, the records in radians.
 inline constexpr double kDegreesToRadians = 0.017453292519943295;
-
-// The value of a data-file line: the text before its first ";". A line
-// without ";" has an empty value.
-std::string_view LineValue(std::string_view line);
 
 // The folder part of a calibration file's path, up to and including its last
 // separator; empty for a bare file name.

@@ -46,7 +46,10 @@ bool LoadTextLines(const std::string& path, std::vector<std::string>& lines) {
   return true;
 }
 
-std::string_view ValueBeforeSemicolon(std::string_view line) { return line.substr(0, line.find(';')); }
+std::string_view LineValue(std::string_view line) {
+  const std::size_t semicolon = line.find(';');
+  return semicolon == std::string_view::npos ? std::string_view() : line.substr(0, semicolon);
+}
 
 std::string_view TrimTrailingBlanks(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);

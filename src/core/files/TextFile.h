@@ -18,8 +18,9 @@ std::vector<std::string> SplitLines(std::string_view bytes);
 bool LoadTextLines(std::istream& in, std::vector<std::string>& lines);
 bool LoadTextLines(const std::string& path, std::vector<std::string>& lines);
 
-// The text of a line before its first ";" (the whole line when it has none).
-std::string_view ValueBeforeSemicolon(std::string_view line);
+// The value of a data-file line: the text before its first ";". A line
+// without ";" has an empty value.
+std::string_view LineValue(std::string_view line);
 
 // The text with trailing blanks removed.
 std::string_view TrimTrailingBlanks(std::string_view text);

@@ -11,13 +11,12 @@
 
 #include "core/estimation/EstimationTestSupport.h"
 #include "estimation/SigmaClipping.h"
+#include "model/NumericHelpers.h"
 
 namespace vesk {
 namespace {
 
 using test::Points;
-
-constexpr double kPi = 3.141592653589793;
 
 // Remembers what the analysis shows.
 class RecordingProgress : public ProgressSink {
@@ -279,12 +278,9 @@ TEST(StatisticsTest, SlopeAngleIgnoresTheSignAndMeasuresVerticalLinesAsPi) {
   EXPECT_EQ(Stat2DThread::SlopeAngle(VT_Point(5, 1), VT_Point(-5, 1)), 0);
 }
 
-TEST(StatisticsTest, SubsetAcceptable) {
-  TransformCoefficients unused(kOwnsItems);
-  const VT_Points none(kOwnsItems);
-  Stat2DThread worker(none, PointSetCode::FirstPhoto, none, PointSetCode::SecondPhoto, unused);
-  worker.Width1 = 640;
-  worker.Height1 = 480;  // threshold 0.1 * 800 = 80 in the first photograph
+TEST(StatisticsTest, OnlySubsetsPassingTheDistanceAndAngleTestsAreSolved) {
+  // Four points make one subset: the analysis fits exactly when it passes.
+  const VT_Points spread = Points({{3, 5}, {103, 15}, {93, 125}, {13, 105}});
   struct Case {
     const char* name;
     VT_Points points;
@@ -302,7 +298,22 @@ TEST(StatisticsTest, SubsetAcceptable) {
        PointSetCode::Scene, true},
       {"far apart in the photograph", Points({{0, 0}, {100, 50}, {300, 0}, {0, 300}}), PointSetCode::FirstPhoto, true},
   };
-  for (const Case& c : cases) EXPECT_EQ(worker.SubsetAcceptable(c.points, 0, 1, 2, 3, c.code), c.accepted) << c.name;
+  for (const Case& c : cases) {
+    // Moved off the origin, which distances and angles do not see, so that
+    // every accepted subset also solves without pivoting.
+    VT_Points moved(kOwnsItems);
+    for (const VT_Point* p : c.points.Items) moved.Add(new VT_Point(p->X + 7, p->Y + 11));
+    for (const bool asSource : {true, false}) {  // both lists are tested
+      TransformCoefficients result(kOwnsItems);
+      Stat2DThread worker(asSource ? moved : spread, asSource ? c.code : PointSetCode::Scene,
+                          asSource ? spread : moved, asSource ? PointSetCode::Scene : c.code, result);
+      worker.Width1 = 640;
+      worker.Height1 = 480;  // threshold 0.1 * 800 = 80 in the first photograph
+      worker.Analyse();
+      EXPECT_EQ(worker.Status == StatisticsStatus::Fitted, c.accepted) << c.name << (asSource ? ", source" : ", target");
+      EXPECT_EQ(worker.SolvedCount, c.accepted ? 1 : 0) << c.name;
+    }
+  }
 }
 
 TEST(StatisticsTest, SigmaClipping) {

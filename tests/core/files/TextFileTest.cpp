@@ -34,10 +34,10 @@ TEST(TextFileTest, SplitsAtEveryKindOfLineBreak) {
   for (const Case& c : cases) EXPECT_EQ(SplitLines(c.bytes), c.lines) << c.bytes;
 }
 
-TEST(TextFileTest, ValueBeforeSemicolonAndTrimming) {
-  EXPECT_EQ(ValueBeforeSemicolon("12 ; comment; more"), "12 ");
-  EXPECT_EQ(ValueBeforeSemicolon("no semicolon"), "no semicolon");
-  EXPECT_EQ(ValueBeforeSemicolon(";x"), "");
+TEST(TextFileTest, LineValueAndTrimming) {
+  EXPECT_EQ(LineValue("12 ; comment; more"), "12 ");
+  EXPECT_EQ(LineValue("no semicolon"), "");
+  EXPECT_EQ(LineValue(";x"), "");
   EXPECT_EQ(TrimTrailingBlanks("table.txt  "), "table.txt");
   EXPECT_EQ(TrimTrailingBlanks("  "), "");
 }
