@@ -1,24 +1,29 @@
 #include "files/CoordinateFile.h"
 
 #include "files/FileCheck.h"
+#include "files/InputFile.h"
+#include "files/LineReader.h"
 #include "files/TextFile.h"
 
 namespace vesk {
 namespace {
 
-bool Fail(UserDialogs& dialogs, ReadFailure* failure, int line) {
+bool Fail(UserDialogs& dialogs, ReadFailure* failure, int line, const std::string& cause = {}) {
   dialogs.ShowMessage(MessageIcon::Error, kErrorCaption, kPointFileReadError);
-  if (failure) *failure = ReadFailure{kPointFileReadError, line};
+  if (failure) *failure = ReadFailure{kPointFileReadError, line, cause};
   return false;
 }
 
-bool AppendPoints(const std::vector<std::string>& lines, VT_Points& points, const NumberFormat& format,
-                  UserDialogs& dialogs, ReadFailure* failure) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto point = ParsePointLine(lines[i], format);
-    if (!point) return Fail(dialogs, failure, static_cast<int>(i) + 1);
+// Line by line, so that a file that fails early costs nothing to read.
+bool AppendPoints(LineReader& lines, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
+                  ReadFailure* failure) {
+  std::string line;
+  while (lines.Next(line)) {
+    const auto point = ParsePointLine(line, format);
+    if (!point) return Fail(dialogs, failure, static_cast<int>(lines.LineNumber()));
     points.Add(new VT_Point(*point));
   }
+  if (lines.Failed()) return Fail(dialogs, failure, lines.FailedLine(), lines.Cause());
   return true;
 }
 
@@ -40,21 +45,22 @@ std::string FormatPointLine(double x, double y, const NumberFormat& format) {
 
 bool ReadPointFile(const std::string& path, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
                    ReadFailure* failure) {
-  if (!CheckFileExists(path, dialogs)) {
-    if (failure) *failure = ReadFailure{MissingFileMessage(path), 0};
+  std::string cause;
+  if (!CheckFileExists(path, dialogs, &cause)) {
+    if (failure) *failure = ReadFailure{MissingFileMessage(path), 0, cause};
     return false;
   }
   points.Clear();
-  std::vector<std::string> lines;
-  if (!LoadTextLines(path, lines)) return Fail(dialogs, failure, 0);
+  InputFile file;
+  if (!file.Open(path)) return Fail(dialogs, failure, 0, file.Problem().Cause);
+  LineReader lines(file.Descriptor());
   return AppendPoints(lines, points, format, dialogs, failure);
 }
 
 bool ReadPointFile(std::istream& in, VT_Points& points, const NumberFormat& format, UserDialogs& dialogs,
                    ReadFailure* failure) {
   points.Clear();
-  std::vector<std::string> lines;
-  if (!LoadTextLines(in, lines)) return Fail(dialogs, failure, 0);
+  LineReader lines(in);
   return AppendPoints(lines, points, format, dialogs, failure);
 }
 

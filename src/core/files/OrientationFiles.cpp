@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "files/FileCheck.h"
+#include "files/InputFile.h"
+#include "files/LineReader.h"
 #include "files/TextFile.h"
 
 namespace vesk {
@@ -53,14 +55,14 @@ class FailureReport {
   FailureReport(const char* message, UserDialogs& dialogs, ReadFailure* failure)
       : message_(message), dialogs_(dialogs), failure_(failure) {}
 
-  bool At(int line) const {
+  bool At(int line, const std::string& cause = {}) const {
     dialogs_.ShowMessage(MessageIcon::Error, kErrorCaption, message_);
-    if (failure_) *failure_ = ReadFailure{message_, line};
+    if (failure_) *failure_ = ReadFailure{message_, line, cause};
     return false;
   }
 
-  bool MissingFile(const std::string& path) const {
-    if (failure_) *failure_ = ReadFailure{MissingFileMessage(path), 0};
+  bool MissingFile(const std::string& path, const std::string& cause) const {
+    if (failure_) *failure_ = ReadFailure{MissingFileMessage(path), 0, cause};
     return false;
   }
 
@@ -69,6 +71,17 @@ class FailureReport {
   UserDialogs& dialogs_;
   ReadFailure* failure_;
 };
+
+// Only the lines a reader looks at are read: the rest of the file may be of
+// any length without costing anything.
+constexpr std::size_t kCameraLinesRead = 6;
+constexpr std::size_t kShootingGeometryLinesRead = ShootingGeometry::kValueCount;
+
+bool ReadLeadingLines(LineReader& reader, std::size_t count, std::vector<std::string>& lines,
+                      const FailureReport& report) {
+  if (ReadFirstLines(reader, count, lines)) return true;
+  return report.At(reader.FailedLine(), reader.Cause());
+}
 
 // Converts the value of 1-based line `line` into `target`; false when the
 // line is missing or its value is no number (`target` then keeps its value).
@@ -148,34 +161,44 @@ std::string CorrectionTablePath(const std::string& cameraPath, std::string_view 
 bool ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs,
                     ReadFailure* failure) {
   const FailureReport report(kCameraFileReadError, dialogs, failure);
-  if (!CheckFileExists(path, dialogs)) return report.MissingFile(path);
+  std::string cause;
+  if (!CheckFileExists(path, dialogs, &cause)) return report.MissingFile(path, cause);
+  InputFile file;
+  if (!file.Open(path)) return report.At(0, file.Problem().Cause);
+  LineReader reader(file.Descriptor());
   std::vector<std::string> lines;
-  if (!LoadTextLines(path, lines)) return report.At(0);
+  if (!ReadLeadingLines(reader, kCameraLinesRead, lines, report)) return false;
   return ReadCameraLines(lines, path, LoadTableFile, camera, format, report);
 }
 
 bool ReadCameraFile(std::istream& in, const std::string& cameraPath, const TableLoader& loadTable,
                     CameraGeometry& camera, const NumberFormat& format, UserDialogs& dialogs, ReadFailure* failure) {
   const FailureReport report(kCameraFileReadError, dialogs, failure);
+  LineReader reader(in);
   std::vector<std::string> lines;
-  if (!LoadTextLines(in, lines)) return report.At(0);
+  if (!ReadLeadingLines(reader, kCameraLinesRead, lines, report)) return false;
   return ReadCameraLines(lines, cameraPath, loadTable ? loadTable : TableLoader(LoadTableFile), camera, format, report);
 }
 
 bool ReadShootingGeometryFile(const std::string& path, ShootingGeometry& geometry, const NumberFormat& format,
                               UserDialogs& dialogs, ReadFailure* failure) {
   const FailureReport report(kShootingGeometryFileReadError, dialogs, failure);
-  if (!CheckFileExists(path, dialogs)) return report.MissingFile(path);
+  std::string cause;
+  if (!CheckFileExists(path, dialogs, &cause)) return report.MissingFile(path, cause);
+  InputFile file;
+  if (!file.Open(path)) return report.At(0, file.Problem().Cause);
+  LineReader reader(file.Descriptor());
   std::vector<std::string> lines;
-  if (!LoadTextLines(path, lines)) return report.At(0);
+  if (!ReadLeadingLines(reader, kShootingGeometryLinesRead, lines, report)) return false;
   return ReadShootingGeometryLines(lines, geometry, format, report);
 }
 
 bool ReadShootingGeometryFile(std::istream& in, ShootingGeometry& geometry, const NumberFormat& format,
                               UserDialogs& dialogs, ReadFailure* failure) {
   const FailureReport report(kShootingGeometryFileReadError, dialogs, failure);
+  LineReader reader(in);
   std::vector<std::string> lines;
-  if (!LoadTextLines(in, lines)) return report.At(0);
+  if (!ReadLeadingLines(reader, kShootingGeometryLinesRead, lines, report)) return false;
   return ReadShootingGeometryLines(lines, geometry, format, report);
 }
 

@@ -14,9 +14,11 @@ namespace vesk {
 // leading UTF-8 byte-order mark is dropped.
 std::vector<std::string> SplitLines(std::string_view bytes);
 
-// Loads every line of a stream or a file; false when it cannot be read.
+// Loads every line of a stream or a file, to be kept whole; false when it
+// cannot be read. Only a regular file is read, and none beyond the bounds of
+// LineLimits::Held(); `reason`, when given, receives why in English.
 bool LoadTextLines(std::istream& in, std::vector<std::string>& lines);
-bool LoadTextLines(const std::string& path, std::vector<std::string>& lines);
+bool LoadTextLines(const std::string& path, std::vector<std::string>& lines, std::string* reason = nullptr);
 
 // The text of a line before its first ";" (the whole line when it has none).
 std::string_view ValueBeforeSemicolon(std::string_view line);
