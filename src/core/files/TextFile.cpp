@@ -1,11 +1,6 @@
 #include "files/TextFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
-
+#include "files/AtomicFileWriter.h"
 #include "files/InputFile.h"
 #include "files/LineReader.h"
 
@@ -43,36 +38,10 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
 }
 
 bool WriteBytesReplacing(const std::string& path, std::string_view bytes, std::string* reason) {
-  namespace fs = std::filesystem;
-  const auto fail = [reason](int error) {
-    if (reason != nullptr) *reason = std::strerror(error);
-    return false;
-  };
-  const fs::path target(path);
-  std::random_device seed;
-  const fs::path temporary =
-      target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(seed() % 1000000));
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return fail(errno);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      const int error = errno;
-      out.close();
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      return fail(error);
-    }
-  }
-  std::error_code error;
-  fs::rename(temporary, target, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return fail(error.value());
-  }
-  return true;
+  AtomicFileWriter writer;
+  if (writer.Open(path) && writer.Write(bytes) && writer.Commit()) return true;
+  if (reason != nullptr) *reason = writer.Cause();
+  return false;
 }
 
 bool WriteTextFileReplacing(const std::string& path, const std::vector<std::string>& lines, std::string* reason) {
