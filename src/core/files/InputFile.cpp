@@ -11,19 +11,11 @@
 namespace vesk {
 namespace {
 
-std::string KindOf(mode_t mode) {
-  if (S_ISFIFO(mode)) return "a FIFO";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "of an unknown kind";
-}
-
 // Nothing for a regular file, otherwise why the file at `info` is none.
 std::optional<InputProblem> KindProblem(const struct stat& info) {
   if (S_ISREG(info.st_mode)) return std::nullopt;
   if (S_ISDIR(info.st_mode)) return InputProblem{InputRefusal::Folder, "is a folder"};
-  return InputProblem{InputRefusal::NotRegular, "is not a regular file (" + KindOf(info.st_mode) + ")"};
+  return InputProblem{InputRefusal::NotRegular, DescribeNotRegular(info.st_mode)};
 }
 
 InputProblem SystemProblem(int error) {
@@ -44,6 +36,15 @@ std::string DescribeByteCount(std::int64_t bytes) {
   if (bytes >= kMiB && bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
   if (bytes >= kKiB && bytes % kKiB == 0) return std::to_string(bytes / kKiB) + " KiB";
   return std::to_string(bytes) + " bytes";
+}
+
+std::string DescribeNotRegular(mode_t mode) {
+  const char* kind = "of an unknown kind";
+  if (S_ISFIFO(mode)) kind = "a FIFO";
+  if (S_ISCHR(mode)) kind = "a character device";
+  if (S_ISBLK(mode)) kind = "a block device";
+  if (S_ISSOCK(mode)) kind = "a socket";
+  return std::string("is not a regular file (") + kind + ")";
 }
 
 std::optional<InputProblem> InspectInputFile(const std::string& path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,5 +61,8 @@ class InputFile {
 
 // "256 MiB", "1 MiB": a byte count as the messages give it.
 std::string DescribeByteCount(std::int64_t bytes);
+
+// "is not a regular file (a FIFO)", for a file of the type in `mode`.
+std::string DescribeNotRegular(mode_t mode);
 
 }  // namespace vesk

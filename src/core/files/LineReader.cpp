@@ -121,8 +121,7 @@ bool LineReader::Next(std::string& line) {
     ++position_;
     break;
   }
-  if (lineNumber_ >= limits_.MaxLines)
-    return Fail("has more than " + std::to_string(limits_.MaxLines) + " lines", 0);
+  if (lineNumber_ >= limits_.MaxLines) return Fail("has more than " + std::to_string(limits_.MaxLines) + " lines", 0);
   ++lineNumber_;
   return true;
 }

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "files/InputFile.h"
+
 namespace vesk {
 namespace {
 
@@ -22,14 +24,6 @@ std::string FolderOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
-}
-
-std::string KindOf(mode_t mode) {
-  if (S_ISFIFO(mode)) return "a FIFO";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "of an unknown kind";
 }
 
 std::string LinkText(const std::string& path) {
@@ -109,14 +103,14 @@ std::variant<OutputTarget, OutputRefusal> ResolveOutputTarget(const std::string&
   if (stat(target.FinalPath.c_str(), &info) != 0)
     return Refuse(path, OutputRefusalReason::Unresolvable, std::string("cannot be examined: ") + std::strerror(errno));
   if (S_ISDIR(info.st_mode)) return Refuse(path, OutputRefusalReason::Folder, "is a folder");
-  if (!S_ISREG(info.st_mode))
-    return Refuse(path, OutputRefusalReason::NotRegular, "is not a regular file (" + KindOf(info.st_mode) + ")");
+  if (!S_ISREG(info.st_mode)) return Refuse(path, OutputRefusalReason::NotRegular, DescribeNotRegular(info.st_mode));
   if (const auto input = SameFileAmong(info, inputs)) {
     const std::string same = *input == path ? std::string() : " (the same file as " + *input + ")";
     return Refuse(path, OutputRefusalReason::Input, "is one of the inputs" + same);
   }
   if (access(target.FinalPath.c_str(), W_OK) != 0)
-    return Refuse(path, OutputRefusalReason::NotWritable, std::string("is not writable (") + std::strerror(errno) + ")");
+    return Refuse(path, OutputRefusalReason::NotWritable,
+                  std::string("is not writable (") + std::strerror(errno) + ")");
   if (auto refusal = CheckFolder(path, target.FinalPath, true)) return std::move(*refusal);
   target.Folder = FolderOf(target.FinalPath);
   target.Exists = true;

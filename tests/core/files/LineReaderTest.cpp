@@ -46,10 +46,10 @@ TEST(LineReaderTest, PiecesSplitLikeTheWholeText) {
   test::TempDir dir;
   constexpr std::size_t kPiece = 64 * 1024;
   std::vector<std::string> texts = {
-      std::string(kPiece - 1, 'a') + "\r\nb",        // CR ends a piece, its LF starts the next
-      std::string(kPiece - 1, 'a') + "\r\rb",        // CR CR across the boundary: an empty line
-      std::string(kPiece - 1, 'a') + "\n\r\n",       // LF, then CR LF
-      std::string(kPiece, 'a'),                      // a last line without a break, one piece long
+      std::string(kPiece - 1, 'a') + "\r\nb",         // CR ends a piece, its LF starts the next
+      std::string(kPiece - 1, 'a') + "\r\rb",         // CR CR across the boundary: an empty line
+      std::string(kPiece - 1, 'a') + "\n\r\n",        // LF, then CR LF
+      std::string(kPiece, 'a'),                       // a last line without a break, one piece long
       std::string(3 * kPiece + 5, 'x') + "\r\n\r\n",  // a line over several pieces, then an empty one
       "\xEF\xBB\xBF" + std::string(kPiece, '\n'),
   };
@@ -72,7 +72,9 @@ TEST(LineReaderTest, PiecesSplitLikeTheWholeText) {
 }
 
 TEST(LineReaderTest, KnowsLineNumbersAndTheByteOrderMark) {
-  LineReader reader(std::string_view("\xEF\xBB\xBF" "a\r\n\r\nb"));
+  LineReader reader(
+      std::string_view("\xEF\xBB\xBF"
+                       "a\r\n\r\nb"));
   std::string line;
   ASSERT_TRUE(reader.Next(line));
   EXPECT_EQ(line, "a");
