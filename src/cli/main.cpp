@@ -6,21 +6,26 @@
 #include <iostream>
 
 #include "Command.h"
+#include "files/TemporaryFiles.h"
 
 namespace {
 
 std::atomic<bool> interrupted{false};
 
 // The first Ctrl+C asks a long command to stop cleanly; a second one ends
-// the program at once.
+// the program at once, without leaving a half-written file behind.
 extern "C" void OnInterrupt(int) {
-  if (interrupted.exchange(true)) _exit(130);
+  if (!interrupted.exchange(true)) return;
+  vesk::RemoveTemporaryFilesNow();
+  _exit(130);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::signal(SIGINT, OnInterrupt);
+  // SIGTERM and SIGHUP: remove temporary files, then end as the signal would.
+  vesk::InstallTemporaryFileCleanupOnSignals();
   vesk::cli::CliEnvironment env{std::cout, std::cerr, [](const char* name) { return std::getenv(name); },
                                 isatty(STDERR_FILENO) == 1, &interrupted};
   const int status = vesk::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), env);

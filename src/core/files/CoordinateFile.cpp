@@ -1,22 +1,27 @@
 #include "files/CoordinateFile.h"
 
 #include "files/FileCheck.h"
+#include "files/InputFile.h"
+#include "files/LineReader.h"
 #include "files/TextFile.h"
 
 namespace vesk {
 namespace {
 
-ReadFailure Fail(const std::string& file, int line) {
-  return ReadFailure{UserMessage{MessageIcon::Error, kErrorCaption, kPointFileReadError}, file, line};
+ReadFailure Fail(const std::string& file, int line, const std::string& cause = {}) {
+  return ReadFailure{UserMessage{MessageIcon::Error, kErrorCaption, kPointFileReadError}, file, line, cause};
 }
 
-std::optional<ReadFailure> AppendPoints(const std::vector<std::string>& lines, VT_Points& points,
-                                        const NumberFormat& format, const std::string& file) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto point = ParsePointLine(lines[i], format);
-    if (!point) return Fail(file, static_cast<int>(i) + 1);
+// Line by line, so that a file that fails early costs nothing to read.
+std::optional<ReadFailure> AppendPoints(LineReader& lines, VT_Points& points, const NumberFormat& format,
+                                        const std::string& file) {
+  std::string line;
+  while (lines.Next(line)) {
+    const auto point = ParsePointLine(line, format);
+    if (!point) return Fail(file, static_cast<int>(lines.LineNumber()));
     points.Add(new VT_Point(*point));
   }
+  if (lines.Failed()) return Fail(file, lines.FailedLine(), lines.Cause());
   return std::nullopt;
 }
 
@@ -37,18 +42,18 @@ std::string FormatPointLine(double x, double y, const NumberFormat& format) {
 }
 
 std::optional<ReadFailure> ReadPointFile(const std::string& path, VT_Points& points, const NumberFormat& format) {
-  if (!FileExists(path)) return ReadFailure{MissingFileBox(path), path, 0};
+  if (const auto problem = InspectInputFile(path)) return ReadFailure{MissingFileBox(path), path, 0, problem->Cause};
   points.Clear();
-  std::vector<std::string> lines;
-  if (!LoadTextLines(path, lines)) return Fail(path, 0);
+  InputFile file;
+  if (!file.Open(path)) return Fail(path, 0, file.Problem().Cause);
+  LineReader lines(file.Descriptor());
   return AppendPoints(lines, points, format, path);
 }
 
 std::optional<ReadFailure> ReadPointFile(std::istream& in, VT_Points& points, const NumberFormat& format,
                                          const std::string& name) {
   points.Clear();
-  std::vector<std::string> lines;
-  if (!LoadTextLines(in, lines)) return Fail(name, 0);
+  LineReader lines(in);
   return AppendPoints(lines, points, format, name);
 }
 

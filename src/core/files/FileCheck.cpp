@@ -1,14 +1,10 @@
 #include "files/FileCheck.h"
 
-#include <filesystem>
+#include "files/InputFile.h"
 
 namespace vesk {
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
+bool FileExists(const std::string& path) { return !InspectInputFile(path); }
 
 std::string MissingFileMessage(const std::string& path) { return "Файл " + path + " не найден!"; }
 
@@ -16,8 +12,10 @@ UserMessage MissingFileBox(const std::string& path) {
   return UserMessage{MessageIcon::Error, kErrorCaption, MissingFileMessage(path)};
 }
 
-bool CheckFileExists(const std::string& path, UserDialogs& dialogs) {
-  if (FileExists(path)) return true;
+bool CheckFileExists(const std::string& path, UserDialogs& dialogs, std::string* cause) {
+  const auto problem = InspectInputFile(path);
+  if (!problem) return true;
+  if (cause != nullptr) *cause = problem->Cause;
   MissingFileBox(path).ShowTo(dialogs);
   return false;
 }

@@ -1,10 +1,13 @@
 #include "files/IniFile.h"
 
-#include <cstddef>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+
+#include "files/InputFile.h"
+#include "files/LineReader.h"
 #include "files/TextFile.h"
 
 namespace vesk {
@@ -50,19 +53,24 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 IniFile::IniFile(std::string_view bytes)
     : lines_(SplitLines(bytes)), byteOrderMark_(bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {}
 
-bool IniFile::Load(const std::string& path, IniFile& ini) {
-  std::error_code error;
-  const auto status = std::filesystem::symlink_status(path, error);
-  if (!std::filesystem::exists(status)) {
+bool IniFile::Load(const std::string& path, IniFile& ini, std::string* reason) {
+  const auto refuse = [reason](const std::string& cause) {
+    if (reason != nullptr) *reason = cause;
+    return false;
+  };
+  struct stat link {};
+  if (lstat(path.c_str(), &link) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) return refuse(std::strerror(errno));
     ini = IniFile();
     return true;
   }
-  if (std::filesystem::is_directory(path, error)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
-  ini = IniFile(bytes);
+  InputFile file;
+  if (!file.Open(path)) return refuse(file.Problem().Cause);
+  LineReader reader(file.Descriptor(), LineLimits::Held());
+  IniFile loaded;
+  if (!ReadAllLines(reader, loaded.lines_)) return refuse(reader.Cause());
+  loaded.byteOrderMark_ = reader.HadByteOrderMark();
+  ini = std::move(loaded);
   return true;
 }
 

@@ -20,8 +20,10 @@ class IniFile {
   explicit IniFile(std::string_view bytes);
 
   // Loads the file at `path` into `ini`; a missing file gives an empty one.
-  // False when the file exists but cannot be read.
-  static bool Load(const std::string& path, IniFile& ini);
+  // False when the file exists but cannot be read, or is no regular file, or
+  // is beyond the bounds of LineLimits::Held(); `reason`, when given, then
+  // receives why in English.
+  static bool Load(const std::string& path, IniFile& ini, std::string* reason = nullptr);
 
   // The value of the first `key` in the first section named `section`.
   std::optional<std::string> Read(std::string_view section, std::string_view key) const;

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "files/FileCheck.h"
+#include "files/InputFile.h"
+#include "files/LineReader.h"
 #include "files/TextFile.h"
 
 namespace vesk {
@@ -54,14 +56,25 @@ class FailureReport {
  public:
   FailureReport(const char* message, const std::string& file) : message_(message), file_(file) {}
 
-  ReadFailure At(int line) const {
-    return ReadFailure{UserMessage{MessageIcon::Error, kErrorCaption, message_}, file_, line};
+  ReadFailure At(int line, const std::string& cause = {}) const {
+    return ReadFailure{UserMessage{MessageIcon::Error, kErrorCaption, message_}, file_, line, cause};
   }
 
  private:
   const char* message_;
   const std::string& file_;
 };
+
+// Only the lines a reader looks at are read: the rest of the file may be of
+// any length without costing anything.
+constexpr std::size_t kCameraLinesRead = 6;
+constexpr std::size_t kShootingGeometryLinesRead = ShootingGeometry::kValueCount;
+
+ReadResult ReadLeadingLines(LineReader& reader, std::size_t count, std::vector<std::string>& lines,
+                            const FailureReport& report) {
+  if (ReadFirstLines(reader, count, lines)) return std::nullopt;
+  return report.At(reader.FailedLine(), reader.Cause());
+}
 
 // Converts the value of 1-based line `line` into `target`; false when the
 // line is missing or its value is no number (`target` then keeps its value).
@@ -135,34 +148,42 @@ std::string CorrectionTablePath(const std::string& cameraPath, std::string_view 
 }
 
 ReadResult ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format) {
-  if (!FileExists(path)) return ReadFailure{MissingFileBox(path), path, 0};
+  if (const auto problem = InspectInputFile(path)) return ReadFailure{MissingFileBox(path), path, 0, problem->Cause};
   const FailureReport report(kCameraFileReadError, path);
+  InputFile file;
+  if (!file.Open(path)) return report.At(0, file.Problem().Cause);
+  LineReader reader(file.Descriptor());
   std::vector<std::string> lines;
-  if (!LoadTextLines(path, lines)) return report.At(0);
+  if (auto failure = ReadLeadingLines(reader, kCameraLinesRead, lines, report)) return failure;
   return ReadCameraLines(lines, path, LoadTableFile, camera, format, report);
 }
 
 ReadResult ReadCameraFile(std::istream& in, const std::string& cameraPath, const TableLoader& loadTable,
                           CameraGeometry& camera, const NumberFormat& format) {
   const FailureReport report(kCameraFileReadError, cameraPath);
+  LineReader reader(in);
   std::vector<std::string> lines;
-  if (!LoadTextLines(in, lines)) return report.At(0);
+  if (auto failure = ReadLeadingLines(reader, kCameraLinesRead, lines, report)) return failure;
   return ReadCameraLines(lines, cameraPath, loadTable ? loadTable : TableLoader(LoadTableFile), camera, format, report);
 }
 
 ReadResult ReadShootingGeometryFile(const std::string& path, ShootingGeometry& geometry, const NumberFormat& format) {
-  if (!FileExists(path)) return ReadFailure{MissingFileBox(path), path, 0};
+  if (const auto problem = InspectInputFile(path)) return ReadFailure{MissingFileBox(path), path, 0, problem->Cause};
   const FailureReport report(kShootingGeometryFileReadError, path);
+  InputFile file;
+  if (!file.Open(path)) return report.At(0, file.Problem().Cause);
+  LineReader reader(file.Descriptor());
   std::vector<std::string> lines;
-  if (!LoadTextLines(path, lines)) return report.At(0);
+  if (auto failure = ReadLeadingLines(reader, kShootingGeometryLinesRead, lines, report)) return failure;
   return ReadShootingGeometryLines(lines, geometry, format, report);
 }
 
 ReadResult ReadShootingGeometryFile(std::istream& in, ShootingGeometry& geometry, const NumberFormat& format,
                                     const std::string& name) {
   const FailureReport report(kShootingGeometryFileReadError, name);
+  LineReader reader(in);
   std::vector<std::string> lines;
-  if (!LoadTextLines(in, lines)) return report.At(0);
+  if (auto failure = ReadLeadingLines(reader, kShootingGeometryLinesRead, lines, report)) return failure;
   return ReadShootingGeometryLines(lines, geometry, format, report);
 }
 

@@ -13,6 +13,10 @@ struct ReadFailure {
   UserMessage Message;
   std::string File;  // the file that could not be read
   int Line = 0;      // 1-based line of the file; 0 when no line is to blame
+  // Why the file could not be read at all, in English, when the system or a
+  // bound refused it ("is a folder", "is larger than 256 MiB", "Permission
+  // denied"); empty when the contents are at fault.
+  std::string Cause = {};
 
   // "file:line", or the file alone when no line is to blame.
   std::string Location() const { return Line > 0 ? File + ":" + std::to_string(Line) : File; }

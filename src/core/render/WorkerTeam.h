@@ -8,16 +8,26 @@
 
 namespace vesk {
 
+// More members than this never pay; a larger count asked for is cut to it.
+inline constexpr int kMaxWorkerTeamMembers = 1024;
+
 // A fixed group of threads that run one task together and wait for each
 // other: the caller is member 0, the others are started once and reused for
 // every task, so that a task per strip of a picture costs no thread start.
+// When the system gives fewer threads than asked for (a process limit, a huge
+// count), the team is made of those it got, down to the caller alone.
 class WorkerTeam {
  public:
-  explicit WorkerTeam(int members);
+  // Starts a thread running `body`; throws (std::system_error) when the
+  // system has no thread to give. Tests put a failing one in place.
+  using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
+
+  explicit WorkerTeam(int members, const ThreadStarter& startThread = {});
   ~WorkerTeam();
   WorkerTeam(const WorkerTeam&) = delete;
   WorkerTeam& operator=(const WorkerTeam&) = delete;
 
+  // The members the team has, which may be fewer than asked for.
   int Size() const { return members_; }
   // Runs task(member) on every member and returns when all have finished;
   // an exception thrown by any member is rethrown here.
