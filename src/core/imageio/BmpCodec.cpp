@@ -23,7 +23,7 @@ constexpr std::uint32_t kRle8 = 1;
 constexpr std::uint32_t kRle4 = 2;
 constexpr std::uint32_t kJpeg = 4;
 constexpr std::uint32_t kPng = 5;
-// Resolution recorded in written files: 100 dpi, as the Qt-based writer did.
+// Resolution recorded in written files: 100 dpi, as Qt records it.
 constexpr std::uint32_t kPixelsPerMetre = 3937;
 
 // File bytes moved per read or write call and converted in one go: enough to
@@ -374,6 +374,10 @@ BmpDecodeResult DecodeBmp(ByteSource& source, const BmpLimits& limits, ProgressS
   // Refused before allocating when the source already knows it is too short.
   const int bits = info.BitsPerPixel;
   const std::uint64_t stored = StoredRowBytes(static_cast<std::uint64_t>(info.Width), bits);
+  if (stored > std::numeric_limits<std::uint64_t>::max() / 2 / static_cast<std::uint64_t>(info.Height)) {
+    result.Failure = Fail(BmpFault::TooLarge, "a picture of " + size + " is beyond any memory");
+    return result;
+  }
   const std::uint64_t pixelBytes = stored * static_cast<std::uint64_t>(info.Height - 1) +
                                    UsedRowBytes(static_cast<std::uint64_t>(info.Width), bits);
   const std::uint64_t gap = info.PixelOffset - consumed;

@@ -21,8 +21,9 @@ namespace vesk {
 // BITMAPINFOHEADER, its V2 to V5 extensions or the OS/2 core header.
 // Anything else the format allows (RLE, 16-bit, other masks, embedded JPEG
 // or PNG) is reported as Unsupported so that the caller can hand the file to
-// a general decoder. Written here: 24-bit bottom-up BI_RGB files as the
-// Qt-based writer wrote them, byte for byte.
+// a general decoder. Written here: 24-bit bottom-up BI_RGB files, byte for
+// byte what Qt 6 writes for a 24-bit picture (so results stay comparable
+// with those vesk wrote through Qt).
 //
 // Threads: none are started; every call runs on the caller's thread and
 // reports progress there. Distinct calls share nothing.
@@ -124,8 +125,8 @@ BmpDecodeResult DecodeBmp(ByteSource& source, const BmpLimits& limits = {}, Prog
 std::optional<std::uint64_t> EncodedBmpSize(int width, int height);
 
 // Writes `image` to `sink` as a 24-bit bottom-up BI_RGB bitmap with a
-// BITMAPINFOHEADER and 3937 pixels per metre (100 dpi, what the Qt-based
-// writer recorded). The rows go out in strips of at most a few hundred
+// BITMAPINFOHEADER and 3937 pixels per metre (100 dpi, what Qt records for
+// a picture made without a screen). The rows go out in strips of at most a few hundred
 // kilobytes, so the file never exists in memory whole. Refuses an empty
 // picture (Malformed) and one EncodedBmpSize cannot give (TooLarge) before
 // writing anything; IoError when the sink refuses bytes, Cancelled when a
