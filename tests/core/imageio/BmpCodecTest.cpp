@@ -1,12 +1,14 @@
 #include "imageio/BmpCodec.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BmpTestFiles.h"
@@ -242,6 +244,31 @@ TEST(BmpCodecTest, FilesCutShortAreRefusedWhereverTheyEnd) {
   const BmpDecodeResult loaded = LoadBmpFile(path);
   EXPECT_EQ(loaded.Failure.Fault, BmpFault::Truncated);
   EXPECT_NE(loaded.Failure.Detail.find("the file holds"), std::string::npos) << loaded.Failure.Detail;
+}
+
+TEST(BmpCodecTest, DecodesFromAPipeThatDeliversInPieces) {
+  const RgbImage picture = test::NoisePhoto(300, 300, 6);  // larger than a pipe holds
+  const Bytes bytes = Encode(picture);
+  for (const std::size_t cut : {std::size_t{0}, std::size_t{100}}) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::thread writer([&] {
+      FileByteSink sink(ends[1]);
+      EXPECT_TRUE(sink.Write(bytes.data(), bytes.size() - cut));
+      close(ends[1]);
+    });
+    FileByteSource source(ends[0]);
+    EXPECT_FALSE(source.Remaining().has_value());
+    const BmpDecodeResult decoded = DecodeBmp(source);
+    writer.join();
+    close(ends[0]);
+    if (cut == 0) {
+      EXPECT_FALSE(decoded.Failure.Failed()) << DescribeBmpFailure(decoded.Failure);
+      EXPECT_TRUE(decoded.Image == picture);
+    } else {
+      EXPECT_EQ(decoded.Failure.Fault, BmpFault::Truncated);
+    }
+  }
 }
 
 TEST(BmpCodecTest, AHugeDeclaredPictureIsRefusedBeforeAnyBufferIsMade) {
