@@ -34,19 +34,42 @@ class BlockCache {
     return block;
   }
 
-  // Keeps a freed block when there is room; false hands it back.
+  // Keeps a freed block while reuse is on and there is room; false hands it back.
   bool Keep(std::uint8_t* block, std::size_t capacity) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (keptBytes_ + capacity > kMaxKeptBytes) return false;
+    if (reusers_ == 0 || keptBytes_ + capacity > kMaxKeptBytes) return false;
     blocks_.emplace_back(block, capacity);
     keptBytes_ += capacity;
     return true;
+  }
+
+  void BeginReuse() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++reusers_;
+  }
+
+  // The last reuser gone, every kept block goes back.
+  void EndReuse() {
+    std::vector<std::pair<std::uint8_t*, std::size_t>> released;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (--reusers_ > 0) return;
+      released.swap(blocks_);
+      keptBytes_ = 0;
+    }
+    for (const auto& block : released) ::operator delete(block.first, kAlignment);
+  }
+
+  std::size_t KeptBytes() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return keptBytes_;
   }
 
  private:
   std::mutex mutex_;
   std::vector<std::pair<std::uint8_t*, std::size_t>> blocks_;
   std::size_t keptBytes_ = 0;
+  int reusers_ = 0;
 };
 
 // Never destroyed: buffers of static pictures may be freed during exit.
@@ -64,6 +87,11 @@ void LargeBufferRelease::operator()(std::uint8_t* bytes) const {
   }
   if (!Cache().Keep(bytes, Capacity)) ::operator delete(bytes, kAlignment);
 }
+
+LargeBufferReuse::LargeBufferReuse() { Cache().BeginReuse(); }
+LargeBufferReuse::~LargeBufferReuse() { Cache().EndReuse(); }
+
+std::size_t KeptLargeBufferBytes() { return Cache().KeptBytes(); }
 
 LargeBuffer AllocateLargeBuffer(std::size_t bytes) {
   if (bytes == 0) return nullptr;

@@ -534,6 +534,7 @@ class Renderer {
 RenderOutcome RenderBuild(const RenderRequest& request, const RgbImage& photo1, const RgbImage& photo2,
                           ProgressSink& sink, const CancelToken& cancel, const RenderOptions& options) {
   ValidateRenderRequest(request, SizeOf(photo1), SizeOf(photo2));
+  const LargeBufferReuse reuse;
   ProgressDisplay progress(sink, options.StartTime ? *options.StartTime : CurrentTimeOfDay());
   RenderOutcome outcome;
   if (FindTraits(static_cast<int>(request.Mode)) == nullptr) {
