@@ -92,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   vesk::test::ProgressLog expectedLog;
-  const vesk::RenderOutcome expected = vesk::test::PlainColumnWalk(request, photo1, photo2).Run(expectedLog, expectedLog.Cancel);
+  const vesk::RenderOutcome expected =
+      vesk::test::PlainColumnWalk(request, photo1, photo2).Run(expectedLog, expectedLog.Cancel);
   vesk::test::ProgressLog log;
   const vesk::RenderOutcome actual = vesk::RenderBuild(request, photo1, photo2, log, log.Cancel, options);
   if (expected.Status != actual.Status || !(expected.Result == actual.Result) || expectedLog.Events != log.Events)

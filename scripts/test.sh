@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 scripts/check-core-is-qt-free.sh
+scripts/check-format.sh
 
 # Qt may be asked for a display by plugins; tests never need a real one.
 export QT_QPA_PLATFORM=offscreen

@@ -1,10 +1,10 @@
 #include "InputFiles.h"
 
 #include "CliContext.h"
-#include "qt/ImageFiles.h"
 #include "common/VeskError.h"
 #include "files/CoordinateFile.h"
 #include "files/FileCheck.h"
+#include "qt/ImageFiles.h"
 #include "render/RenderMessages.h"
 
 namespace vesk::cli {

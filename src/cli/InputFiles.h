@@ -4,8 +4,8 @@
 
 #include "common/VeskError.h"
 #include "estimation/BuildFit.h"
-#include "files/ReadFailure.h"
 #include "files/NumberFormat.h"
+#include "files/ReadFailure.h"
 #include "model/VT_Points.h"
 
 namespace vesk::cli {

@@ -98,8 +98,7 @@ bool SaveImage(const RgbImage& image, const std::string& path, std::string* reas
     if (reason != nullptr) *reason = "the picture could not be encoded";
     return false;
   }
-  return WriteBytesReplacing(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                             reason);
+  return WriteBytesReplacing(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), reason);
 }
 
 }  // namespace vesk::qt

@@ -6,9 +6,9 @@
 #include <random>
 #include <sstream>
 
-#include "qt/ImageFiles.h"
 #include "cli/CliTestSupport.h"
 #include "commands/RenderInputs.h"
+#include "qt/ImageFiles.h"
 #include "render/RenderEngine.h"
 #include "render/RenderMessages.h"
 #include "support/NoisePhoto.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "qt/ImageFiles.h"
 #include "cli/CliTestSupport.h"
+#include "qt/ImageFiles.h"
 #include "support/TempDir.h"
 
 namespace vesk {

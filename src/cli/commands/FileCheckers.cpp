@@ -102,8 +102,7 @@ FileCheckResult CheckProjectFile(const std::string& path) {
     const std::string& target = resolved.*key.Field;
     if (target.empty()) continue;
     ++named;
-    if (!FileExists(target))
-      return Failed(result, MissingFileMessage(target), ini.LineOf(key.Section, key.Key));
+    if (!FileExists(target)) return Failed(result, MissingFileMessage(target), ini.LineOf(key.Section, key.Key));
   }
   result.Valid = true;
   result.Count = named;

@@ -74,8 +74,7 @@ int RunOrient(Arguments& args, CliEnvironment& env) {
   args.Finish();
 
   OrientationInputs inputs;
-  if (const auto failure = ReadOrientationInputs({cam1, ort1, cam2, ort2}, inputs, format))
-    throw ReadError(*failure);
+  if (const auto failure = ReadOrientationInputs({cam1, ort1, cam2, ort2}, inputs, format)) throw ReadError(*failure);
 
   OrientationBuildRequest request;
   request.Mode = static_cast<BuildMode>(mode);

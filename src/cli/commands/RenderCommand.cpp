@@ -1,12 +1,12 @@
 #include <chrono>
 
 #include "CliErrors.h"
-#include "qt/ImageFiles.h"
 #include "TerminalProgress.h"
 #include "commands/Commands.h"
 #include "commands/RenderInputs.h"
 #include "common/VeskError.h"
 #include "files/FileCheck.h"
+#include "qt/ImageFiles.h"
 #include "render/RenderEngine.h"
 #include "render/RenderMessages.h"
 

@@ -22,19 +22,19 @@ struct RenderInput {
 
 // The options of the project form that choose the build itself.
 struct ProjectBuildOptions {
-  std::string Project;                             // --project P.prt
-  std::string By;                                  // --by points|orientation
+  std::string Project;                                    // --project P.prt
+  std::string By;                                         // --by points|orientation
   BuildCommand Command = BuildCommand::AnaglyphOnSecond;  // --build first-to-second|...
-  bool Interpolation = true;                       // --interpolation on|off
-  int Mode = 0;                                    // from Build and Interpolation
-  BuildArea Area = kDefaultBuildArea;              // --area; Area.Step from --step S
-  bool AutoStep = false;                           // --step auto: the step derived from the reference points
-  std::optional<CoordinateConvention> Convention;  // --convention mathematical|photogrammetric|laboratory
-  std::optional<double> Sigma;                     // --sigma
-  std::optional<double> MinAngle;                  // --min-angle
-  std::optional<double> MinDistance;               // --min-distance
-  NumberFormat Format;                             // the data files' decimal separator
-  int Threads = 0;                                 // --threads; 0 = every core
+  bool Interpolation = true;                              // --interpolation on|off
+  int Mode = 0;                                           // from Build and Interpolation
+  BuildArea Area = kDefaultBuildArea;                     // --area; Area.Step from --step S
+  bool AutoStep = false;                                  // --step auto: the step derived from the reference points
+  std::optional<CoordinateConvention> Convention;         // --convention mathematical|photogrammetric|laboratory
+  std::optional<double> Sigma;                            // --sigma
+  std::optional<double> MinAngle;                         // --min-angle
+  std::optional<double> MinDistance;                      // --min-distance
+  NumberFormat Format;                                    // the data files' decimal separator
+  int Threads = 0;                                        // --threads; 0 = every core
 };
 
 // Reads the project-form options besides --project itself (usage errors for

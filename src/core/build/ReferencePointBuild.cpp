@@ -26,8 +26,10 @@ ReferencePointBuild::ReferencePointBuild(ReferencePointSetup setup)
 
 std::optional<BuildFailure> ReferencePointBuild::ReadPointFiles() {
   if (PlanNeedsScene(mode_) && setup_.ScenePath.empty())
-    return BuildFailure{BuildFailure::Kind::Message, UserMessage{MessageIcon::Error, kErrorCaption, kSceneFileRequired},
-                        std::nullopt, {}};
+    return BuildFailure{BuildFailure::Kind::Message,
+                        UserMessage{MessageIcon::Error, kErrorCaption, kSceneFileRequired},
+                        std::nullopt,
+                        {}};
   const std::pair<const std::string*, VT_Points*> files[] = {
       {&setup_.Points1Path, &points1_}, {&setup_.Points2Path, &points2_}, {&setup_.ScenePath, &scene_}};
   for (const auto& [path, points] : files) {
@@ -57,16 +59,18 @@ std::optional<BuildFailure> ReferencePointBuild::AcceptBuildArea(BuildAreaFields
   if (fields.AutoStep) {
     const std::optional<double> step = AutoBuildScale(scene_, points1_, points2_);
     if (!step)
-      return BuildFailure{BuildFailure::Kind::Message, UserMessage{MessageIcon::Error, kErrorCaption, kBuildScaleError},
-                          std::nullopt, {}};
+      return BuildFailure{BuildFailure::Kind::Message,
+                          UserMessage{MessageIcon::Error, kErrorCaption, kBuildScaleError},
+                          std::nullopt,
+                          {}};
     fields.Step = *step;
   }
   return std::nullopt;
 }
 
 BuildFitInput ReferencePointBuild::FitInput() const {
-  return BuildFitInput{mode_,           method_,         points1_,      points2_,     scene_,
-                       setup_.Settings, setup_.Photo1,   setup_.Photo2, setup_.Threads};
+  return BuildFitInput{mode_,           method_,       points1_,      points2_,      scene_,
+                       setup_.Settings, setup_.Photo1, setup_.Photo2, setup_.Threads};
 }
 
 std::optional<BuildFailure> ReferencePointBuild::Fit(ProgressSink* progress, const CancelToken* cancel) {

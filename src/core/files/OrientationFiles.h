@@ -47,9 +47,8 @@ std::optional<ReadFailure> ReadCameraFile(const std::string& path, CameraGeometr
 // As above for a calibration file that lies at `cameraPath` (used to find the
 // correction table and to name the file in a failure), whose table is loaded
 // with `loadTable` (from disk when it is empty).
-std::optional<ReadFailure> ReadCameraFile(std::istream& in, const std::string& cameraPath,
-                                          const TableLoader& loadTable, CameraGeometry& camera,
-                                          const NumberFormat& format);
+std::optional<ReadFailure> ReadCameraFile(std::istream& in, const std::string& cameraPath, const TableLoader& loadTable,
+                                          CameraGeometry& camera, const NumberFormat& format);
 
 // Reads a shooting-geometry file into `geometry`, angles turned into radians.
 // Same rules for a missing file and for partial updates as ReadCameraFile.

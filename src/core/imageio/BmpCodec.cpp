@@ -62,7 +62,9 @@ std::string Hex(std::uint32_t value) {
 }
 
 // Bytes of one stored row: whole 32-bit words.
-std::uint64_t StoredRowBytes(std::uint64_t width, int bits) { return (width * static_cast<unsigned>(bits) + 31) / 32 * 4; }
+std::uint64_t StoredRowBytes(std::uint64_t width, int bits) {
+  return (width * static_cast<unsigned>(bits) + 31) / 32 * 4;
+}
 // Bytes of one stored row that carry pixels.
 std::uint64_t UsedRowBytes(std::uint64_t width, int bits) { return (width * static_cast<unsigned>(bits) + 7) / 8; }
 
@@ -80,8 +82,7 @@ std::string NotDecodedWhy(const BmpInfo& info, int planes) {
   if (info.Compression == kPng) return "embedded PNG";
   if (planes != 1) return std::to_string(planes) + " colour planes";
   const int bits = info.BitsPerPixel;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
-    return std::to_string(bits) + " bits per pixel";
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return std::to_string(bits) + " bits per pixel";
   if (info.Compression == kBmpRgb) return {};
   if ((info.Compression == kBmpBitfields || info.Compression == kBmpAlphaBitfields) && bits == 32) {
     if (info.RedMask == 0x00FF0000u && info.GreenMask == 0x0000FF00u && info.BlueMask == 0x000000FFu) return {};
@@ -109,7 +110,8 @@ BmpInfoResult ReadHeaders(ByteSource& source, std::uint32_t& consumed) {
   info.PixelOffset = U32(&bytes[10]);
   info.HeaderSize = U32(&bytes[14]);
   if (info.HeaderSize < kCoreHeaderBytes || (info.HeaderSize > kCoreHeaderBytes && info.HeaderSize < 16)) {
-    result.Failure = Fail(BmpFault::Malformed, "an information header of " + std::to_string(info.HeaderSize) + " bytes");
+    result.Failure =
+        Fail(BmpFault::Malformed, "an information header of " + std::to_string(info.HeaderSize) + " bytes");
     return result;
   }
   // Only the fields known here are read from a longer header.
@@ -174,8 +176,8 @@ BmpInfoResult ReadHeaders(ByteSource& source, std::uint32_t& consumed) {
     return result;
   }
   if (info.PixelOffset < consumed) {
-    result.Failure = Fail(BmpFault::Malformed, "pixels said to start at byte " + std::to_string(info.PixelOffset) +
-                                                   ", inside the headers");
+    result.Failure = Fail(BmpFault::Malformed,
+                          "pixels said to start at byte " + std::to_string(info.PixelOffset) + ", inside the headers");
     return result;
   }
   if (bits <= 8) {
@@ -231,8 +233,8 @@ struct StripPlan {
       RowsPerStrip = std::min<std::size_t>(kStripBytes / storedRowBytes, static_cast<std::size_t>(height));
       BufferBytes = RowsPerStrip * storedRowBytes;
     } else {
-      PixelsPerPiece = std::min<std::size_t>(kStripBytes * 8 / static_cast<unsigned>(bits) / 8 * 8,
-                                             static_cast<std::size_t>(width));
+      PixelsPerPiece =
+          std::min<std::size_t>(kStripBytes * 8 / static_cast<unsigned>(bits) / 8 * 8, static_cast<std::size_t>(width));
       BufferBytes = (PixelsPerPiece * static_cast<unsigned>(bits) + 7) / 8 + 4;
     }
   }
@@ -363,12 +365,13 @@ BmpDecodeResult DecodeBmp(ByteSource& source, const BmpLimits& limits, ProgressS
     return result;
   }
   const std::string size = std::to_string(info.Width) + " x " + std::to_string(info.Height) + " pixels";
-  const std::uint64_t pictureBytes = 3 * static_cast<std::uint64_t>(info.Width) * static_cast<std::uint64_t>(info.Height);
+  const std::uint64_t pictureBytes =
+      3 * static_cast<std::uint64_t>(info.Width) * static_cast<std::uint64_t>(info.Height);
   if (info.Width > limits.MaxWidth || info.Height > limits.MaxHeight || pictureBytes > limits.MaxBytes) {
-    result.Failure = Fail(BmpFault::TooLarge, "a picture of " + size + " exceeds the limit of " +
-                                                  std::to_string(limits.MaxWidth) + " x " +
-                                                  std::to_string(limits.MaxHeight) + " pixels and " +
-                                                  std::to_string(limits.MaxBytes) + " bytes");
+    result.Failure =
+        Fail(BmpFault::TooLarge, "a picture of " + size + " exceeds the limit of " + std::to_string(limits.MaxWidth) +
+                                     " x " + std::to_string(limits.MaxHeight) + " pixels and " +
+                                     std::to_string(limits.MaxBytes) + " bytes");
     return result;
   }
   // Refused before allocating when the source already knows it is too short.
@@ -378,13 +381,13 @@ BmpDecodeResult DecodeBmp(ByteSource& source, const BmpLimits& limits, ProgressS
     result.Failure = Fail(BmpFault::TooLarge, "a picture of " + size + " is beyond any memory");
     return result;
   }
-  const std::uint64_t pixelBytes = stored * static_cast<std::uint64_t>(info.Height - 1) +
-                                   UsedRowBytes(static_cast<std::uint64_t>(info.Width), bits);
+  const std::uint64_t pixelBytes =
+      stored * static_cast<std::uint64_t>(info.Height - 1) + UsedRowBytes(static_cast<std::uint64_t>(info.Width), bits);
   const std::uint64_t gap = info.PixelOffset - consumed;
   if (const auto remaining = source.Remaining(); remaining && *remaining < gap + pixelBytes) {
-    result.Failure = Fail(BmpFault::Truncated, "the file holds " + std::to_string(consumed + *remaining) +
-                                                   " bytes; its " + size + " need " +
-                                                   std::to_string(info.PixelOffset + pixelBytes));
+    result.Failure =
+        Fail(BmpFault::Truncated, "the file holds " + std::to_string(consumed + *remaining) + " bytes; its " + size +
+                                      " need " + std::to_string(info.PixelOffset + pixelBytes));
     return result;
   }
   Palette palette{};  // black where the file has no entry
@@ -422,8 +425,8 @@ BmpDecodeResult DecodeBmp(ByteSource& source, const BmpLimits& limits, ProgressS
 
 std::optional<std::uint64_t> EncodedBmpSize(int width, int height) {
   if (width <= 0 || height <= 0) return std::nullopt;
-  const std::uint64_t size =
-      kFileHeaderBytes + kInfoHeaderBytes + StoredRowBytes(static_cast<std::uint64_t>(width), 24) * static_cast<std::uint64_t>(height);
+  const std::uint64_t size = kFileHeaderBytes + kInfoHeaderBytes +
+                             StoredRowBytes(static_cast<std::uint64_t>(width), 24) * static_cast<std::uint64_t>(height);
   if (size > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
   return size;
 }

@@ -64,10 +64,10 @@ struct BmpInfo {
   int Height = 0;  // always positive; see TopDown
   int BitsPerPixel = 0;
   std::uint32_t Compression = kBmpRgb;
-  bool TopDown = false;            // rows stored from the top (a negative height in the file)
-  std::uint32_t PixelOffset = 0;   // file position of the first pixel byte
-  std::uint32_t HeaderSize = 0;    // 12 (OS/2 core), 40, 52, 56, 108 or 124
-  int PaletteColours = 0;          // entries present in the file's colour table
+  bool TopDown = false;           // rows stored from the top (a negative height in the file)
+  std::uint32_t PixelOffset = 0;  // file position of the first pixel byte
+  std::uint32_t HeaderSize = 0;   // 12 (OS/2 core), 40, 52, 56, 108 or 124
+  int PaletteColours = 0;         // entries present in the file's colour table
   std::uint32_t RedMask = 0, GreenMask = 0, BlueMask = 0, AlphaMask = 0;  // BI_BITFIELDS only
   // Whether DecodeBmp decodes the pixels itself; when not, NotDecodedWhy
   // says what it lacks ("RLE8 compression", "16 bits per pixel", ...).
@@ -77,7 +77,8 @@ struct BmpInfo {
 
 // The largest photograph the rendering job accepts, in bytes of 24-bit
 // pixels: it addresses pictures with 32-bit signed byte offsets.
-inline constexpr std::uint64_t kMaxPhotographBytes = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+inline constexpr std::uint64_t kMaxPhotographBytes =
+    static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
 
 // Sizes a decoder refuses (TooLarge) from the headers alone, before it
 // allocates anything.

@@ -79,7 +79,8 @@ BmpFailure SaveBmpFile(const std::string& path, const RgbImage& image, ProgressS
   OpenFile file(fd);
   FileByteSink sink(file.Fd());
   BmpFailure failure = EncodeBmp(image, sink, progress, cancel);
-  if (const int error = file.Close(); !failure.Failed() && error != 0) failure = SystemFailure("writing", temporary, error);
+  if (const int error = file.Close(); !failure.Failed() && error != 0)
+    failure = SystemFailure("writing", temporary, error);
   if (!failure.Failed() && std::rename(temporary.c_str(), path.c_str()) != 0)
     failure = SystemFailure("renaming the finished file to", path, errno);
   if (failure.Failed()) ::unlink(temporary.c_str());

@@ -24,7 +24,7 @@ void SwapRedBlue24Plain(const std::uint8_t* source, std::uint8_t* destination, s
 // store still ends inside the destination row, so a row written after the
 // one below it in memory is never touched.
 __attribute__((target("ssse3"))) void SwapRedBlue24Ssse3(const std::uint8_t* source, std::uint8_t* destination,
-                                                          std::size_t pixels) {
+                                                         std::size_t pixels) {
   const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
   std::size_t i = 0;
   for (; i + 6 <= pixels; i += 5) {

@@ -19,6 +19,7 @@ constexpr Grid gA = Grid::BuildArea;
 
 // Modes 0 and 1 write into the other photograph's frame, so they take its
 // size as well (and guard against its bounds).
+// clang-format off
 const BuildModeTraits kTraits[] = {
     // mode                                  walked frame forward anaglyph area  plane  plan
     {BuildMode::SecondToFirst,               g2, g1, true,  false, false, false, {{k2, k1}, {}}, kTransformed},
@@ -34,6 +35,7 @@ const BuildModeTraits kTraits[] = {
     {BuildMode::SecondToPlanInterpolated,    gA, gA, false, false, true,  true,  {{kS, k2}, {}}, kTransformed},
     {BuildMode::AnaglyphOnSceneInterpolated, gA, gA, false, true,  true,  true,  {{kS, k1}, PlannedFit{kS, k2}}, kAnaglyph},
 };
+// clang-format on
 
 }  // namespace
 

@@ -12,7 +12,6 @@
 
 namespace vesk {
 
-
 // Fills the coefficient lists a rendering job of `mode` reads, each
 // as eight points whose X hold a0, a1, a2, c0, c1, b0, b1, b2:
 //   0, 2, 7  list 1 = image plane 2 to image plane 1

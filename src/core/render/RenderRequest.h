@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdint>
 
-#include "model/VT_Points.h"
 #include "model/BuildMode.h"
+#include "model/VT_Points.h"
 #include "render/Origin.h"
 
 namespace vesk {

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "model/BuildMode.h"
 #include "model/NumericHelpers.h"
 #include "render/AreaWalk.h"
-#include "model/BuildMode.h"
 
 namespace vesk::render_detail {
 namespace {

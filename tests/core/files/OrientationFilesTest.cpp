@@ -166,8 +166,8 @@ TEST(CameraFileTest, CommaSeparatorAndShippedFile) {
   EXPECT_EQ(camera.CentreX, 1.5);
   EXPECT_EQ(camera.FocalLength, 3.5);
 
-  ASSERT_TRUE(test::Shown(ReadCameraFile((test::ExamplesDir() / "chessboard" / "left01.cam").string(), camera, kDot),
-                          dialogs));
+  ASSERT_TRUE(
+      test::Shown(ReadCameraFile((test::ExamplesDir() / "chessboard" / "left01.cam").string(), camera, kDot), dialogs));
   EXPECT_EQ(camera.FocalLength, 532.929537681086);
   EXPECT_EQ(camera.CorrectionTable, (std::vector<std::string>{"1"}));
 }

@@ -121,11 +121,13 @@ TEST(BmpCodecQtTest, OtherWritersLayoutsReadAsQtReadsThem) {
     BmpLayout layout;
     std::size_t colours;  // a core header's table always has 2^bits entries
   };
-  const Paletted paletted[] = {{{.Bits = 8}, 200}, {{.Bits = 8, .TopDown = true}, 256}, {{.Bits = 8, .HeaderSize = 12}, 256}};
+  const Paletted paletted[] = {
+      {{.Bits = 8}, 200}, {{.Bits = 8, .TopDown = true}, 256}, {{.Bits = 8, .HeaderSize = 12}, 256}};
   for (const Paletted& c : paletted) {
     std::vector<Rgb> palette(c.colours);
     for (std::size_t i = 0; i < palette.size(); ++i)
-      palette[i] = Rgb{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(3 * i), static_cast<std::uint8_t>(200 - i)};
+      palette[i] =
+          Rgb{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(3 * i), static_cast<std::uint8_t>(200 - i)};
     const Bytes bytes = test::PalettedBmp(11, 6, indices, palette, c.layout);
     const BmpDecodeResult decoded = Decode(bytes);
     ASSERT_FALSE(decoded.Failure.Failed()) << DescribeBmpFailure(decoded.Failure);

@@ -180,13 +180,14 @@ TEST(BmpCodecTest, DecodesPalettedPixelsThroughTheColourTable) {
     std::size_t colours;  // in the table
   };
   const Case cases[] = {
-      {{.Bits = 8}, 256}, {{.Bits = 8, .TopDown = true}, 40}, {{.Bits = 4}, 16}, {{.Bits = 1}, 2},
-      {{.Bits = 8, .HeaderSize = 12}, 256}, {{.Bits = 4, .Gap = 6}, 5},
+      {{.Bits = 8}, 256}, {{.Bits = 8, .TopDown = true}, 40},   {{.Bits = 4}, 16},
+      {{.Bits = 1}, 2},   {{.Bits = 8, .HeaderSize = 12}, 256}, {{.Bits = 4, .Gap = 6}, 5},
   };
   for (const Case& c : cases) {
     std::vector<Rgb> palette(c.colours);
     for (std::size_t i = 0; i < palette.size(); ++i)
-      palette[i] = Rgb{static_cast<std::uint8_t>(i * 3), static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7)};
+      palette[i] =
+          Rgb{static_cast<std::uint8_t>(i * 3), static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7)};
     std::vector<std::uint8_t> indices(width * height);
     const unsigned range = 1u << c.layout.Bits;
     for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>((i * 37 + 3) % range);
@@ -223,7 +224,7 @@ TEST(BmpCodecTest, FilesCutShortAreRefusedWhereverTheyEnd) {
       {&full, 54, BmpFault::Truncated},
       {&full, 54 + 24 * 2 + 5, BmpFault::Truncated},
       {&full, full.size() - 4, BmpFault::Truncated},
-      {&full, full.size() - 3, BmpFault::None},  // only the last row's padding is missing
+      {&full, full.size() - 3, BmpFault::None},           // only the last row's padding is missing
       {&paletted, 54 + 16 * 4 - 1, BmpFault::Truncated},  // inside the colour table
       {&paletted, 54 + 16 * 4 + 1, BmpFault::Truncated},
   };
@@ -273,7 +274,7 @@ TEST(BmpCodecTest, DecodesFromAPipeThatDeliversInPieces) {
 
 TEST(BmpCodecTest, AHugeDeclaredPictureIsRefusedBeforeAnyBufferIsMade) {
   Bytes header = Encode(test::NoisePhoto(2, 2, 1));
-  header.resize(2'000'000, 0x55);  // a small file ...
+  header.resize(2'000'000, 0x55);                    // a small file ...
   test::PutLe(header, test::kWidthField, 30000, 4);  // ... declaring 30000 x 30000 pixels
   test::PutLe(header, test::kHeightField, 30000, 4);
   largestAllocation = 0;

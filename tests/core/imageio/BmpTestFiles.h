@@ -22,13 +22,13 @@ inline constexpr std::size_t kBitsField = 28;
 inline constexpr std::size_t kCompressionField = 30;
 
 struct BmpLayout {
-  int Bits = 24;                       // 1, 4, 8 (paletted), 24, 32
-  bool TopDown = false;                // a negative height
-  std::uint32_t HeaderSize = 40;       // 12 (OS/2 core), 40, 108 (V4), 124 (V5)
-  std::uint32_t Compression = 0;       // 0 BI_RGB, 3 BI_BITFIELDS
+  int Bits = 24;                  // 1, 4, 8 (paletted), 24, 32
+  bool TopDown = false;           // a negative height
+  std::uint32_t HeaderSize = 40;  // 12 (OS/2 core), 40, 108 (V4), 124 (V5)
+  std::uint32_t Compression = 0;  // 0 BI_RGB, 3 BI_BITFIELDS
   std::array<std::uint32_t, 4> Masks{0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};  // R, G, B, A
-  std::uint8_t FourthByte = 0xFF;      // of every 32-bit pixel
-  std::uint32_t Gap = 0;               // bytes between the colour table and the pixels
+  std::uint8_t FourthByte = 0xFF;                                                          // of every 32-bit pixel
+  std::uint32_t Gap = 0;  // bytes between the colour table and the pixels
 };
 
 inline void PutLe(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int size) {

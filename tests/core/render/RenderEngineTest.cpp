@@ -106,7 +106,8 @@ const std::vector<EngineVariant> kVariants = {{1, 0, std::nullopt},
 
 TEST(RenderEngineTest, WiderKernelsAreComparedWhereTheProcessorHasThem) {
   std::string missing;
-  for (const auto& [set, name] : {std::pair{InstructionSet::Avx2, "AVX2"}, std::pair{InstructionSet::Avx512, "AVX-512"}})
+  for (const auto& [set, name] :
+       {std::pair{InstructionSet::Avx2, "AVX2"}, std::pair{InstructionSet::Avx512, "AVX-512"}})
     if (render_detail::KernelsFor(set) == nullptr) missing += std::string(missing.empty() ? "" : " and ") + name;
   if (!missing.empty()) GTEST_SKIP() << "this processor lacks " << missing << ": those kernels were not compared";
 }
@@ -194,9 +195,11 @@ TEST(RenderEngineTest, CancellationStopsAtTheStartOfAColumnWithoutResult) {
       request.Transform2 = kIdentity;
       request.Area = BuildArea{0, 39, 0, 29, 1};
       test::ProgressLog expectedLog(column);
-      const RenderOutcome expected = test::PlainColumnWalk(request, photo1, photo2).Run(expectedLog, expectedLog.Cancel);
+      const RenderOutcome expected =
+          test::PlainColumnWalk(request, photo1, photo2).Run(expectedLog, expectedLog.Cancel);
       test::ProgressLog log(column);
-      const RenderOutcome actual = RenderBuild(request, photo1, photo2, log, log.Cancel, RenderOptions{2, {}, std::nullopt, 8});
+      const RenderOutcome actual =
+          RenderBuild(request, photo1, photo2, log, log.Cancel, RenderOptions{2, {}, std::nullopt, 8});
       EXPECT_EQ(actual.Status, RenderStatus::Cancelled);
       EXPECT_TRUE(actual.Result.Empty());
       EXPECT_EQ(expectedLog.Events, log.Events) << "mode " << mode << " column " << column;
@@ -426,15 +429,21 @@ TEST(RenderEngineTest, CoefficientsAreReorderedFromTheStoredOrder) {
   const VT_Points empty(kOwnsItems);
   for (int mode = 0; mode <= 11; ++mode) {
     if (mode == 6 || mode == 11) {
-      EXPECT_THROW(MakeRenderRequest(list, empty, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints), VeskError);
-      EXPECT_EQ(MakeRenderRequest(list, list, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints).Transform2.T,
+      EXPECT_THROW(
+          MakeRenderRequest(list, empty, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints),
+          VeskError);
+      EXPECT_EQ(MakeRenderRequest(list, list, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints)
+                    .Transform2.T,
                 JobTransformFromList(list).T);
     } else {
-      EXPECT_EQ(MakeRenderRequest(list, empty, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints).Transform1.T,
+      EXPECT_EQ(MakeRenderRequest(list, empty, static_cast<BuildMode>(mode), {}, {}, {}, Origin::FromReferencePoints)
+                    .Transform1.T,
                 JobTransformFromList(list).T);
     }
   }
-  EXPECT_THROW(MakeRenderRequest(empty, list, BuildMode::FirstToSecondInterpolated, {}, {}, {}, Origin::FromReferencePoints), VeskError);
+  EXPECT_THROW(
+      MakeRenderRequest(empty, list, BuildMode::FirstToSecondInterpolated, {}, {}, {}, Origin::FromReferencePoints),
+      VeskError);
 }
 
 }  // namespace
