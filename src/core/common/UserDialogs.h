@@ -1,5 +1,10 @@
 #pragma once
 
+// common/: what every part of the library shares and nothing else defines:
+// the general error type, the message a caller shows and the small
+// interface through which core code asks the user. Includes the standard
+// library only.
+
 #include <string>
 
 namespace vesk {

@@ -1,5 +1,10 @@
 #pragma once
 
+// estimation/: plane projective transformations from reference points: least
+// squares, the method choice, the statistical four-point method, the
+// automatic step and a build's whole fit plan. Includes model/, progress/
+// and the standard library.
+
 #include <string>
 #include <vector>
 

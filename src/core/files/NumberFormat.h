@@ -1,5 +1,10 @@
 #pragma once
 
+// files/: the data files on disk: the one number conversion, coordinate,
+// calibration, shooting-geometry, correction-table and project files, their
+// bounded readers and atomic writers, and the workspaces' path-name rules.
+// Includes common/, model/ and the standard library (POSIX for files).
+
 #include <optional>
 #include <string>
 #include <string_view>

@@ -1,5 +1,10 @@
 #pragma once
 
+// imageio/: the system's own picture file format, 24-bit BMP, read and
+// written straight into and out of the core's picture, streaming and
+// bounded. Includes render/ (the picture type), progress/ and the standard
+// library (POSIX for files).
+
 #include <cstdint>
 #include <limits>
 #include <optional>

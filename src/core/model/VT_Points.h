@@ -1,5 +1,9 @@
 #pragma once
 
+// model/: the point data model (the drawable point, the owning and
+// non-owning lists), the build modes and their traits, and two numeric
+// helpers. Includes common/ and the standard library only.
+
 #include "model/ListOfT.h"
 #include "model/VT_Point.h"
 

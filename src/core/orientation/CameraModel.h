@@ -1,5 +1,10 @@
 #pragma once
 
+// orientation/: the camera model and exterior orientation, and the
+// transformations a build derives from calibration and shooting geometry.
+// Includes common/, model/, files/ (its records and their readers) and the
+// standard library.
+
 #include <array>
 
 #include "files/OrientationRecords.h"

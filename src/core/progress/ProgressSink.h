@@ -1,5 +1,9 @@
 #pragma once
 
+// progress/: how long computations report progress (a write-only sink) and
+// learn that they are to stop (a token), and the elapsed-time text. Includes
+// the standard library only.
+
 #include <atomic>
 #include <string>
 

@@ -1,5 +1,9 @@
 #pragma once
 
+// render/: the rendering job's computation: the 24-bit picture type, the
+// request, the walk of each build mode's grid and the pixel kernels.
+// Includes common/, model/, progress/ and the standard library.
+
 #include <optional>
 
 #include "progress/ElapsedTime.h"
