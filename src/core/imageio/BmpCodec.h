@@ -2,8 +2,8 @@
 
 // imageio/: the system's own picture file format, 24-bit BMP, read and
 // written straight into and out of the core's picture, streaming and
-// bounded. Includes render/ (the picture type), progress/ and the standard
-// library (POSIX for files).
+// bounded. Includes render/ (the picture type), progress/, files/ (safe
+// opening and atomic writing) and the standard library (POSIX for files).
 
 #include <cstdint>
 #include <limits>

@@ -6,7 +6,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <random>
+#include <string_view>
+
+#include "files/AtomicFileWriter.h"
+#include "files/InputFile.h"
 
 namespace vesk {
 namespace {
@@ -37,7 +40,30 @@ BmpFailure SystemFailure(const std::string& what, const std::string& path, int e
   return BmpFailure{BmpFault::IoError, what + " " + path + ": " + std::strerror(error)};
 }
 
-int OpenForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+// A FIFO or a device is refused before it is opened: opening one could block
+// or have effects, and reading it might never end.
+int OpenForReading(const std::string& path) {
+  if (const auto problem = InspectInputFile(path)) {
+    errno = problem->Reason == InputRefusal::Missing ? ENOENT
+            : problem->Reason == InputRefusal::Folder ? EISDIR
+                                                       : EINVAL;
+    return -1;
+  }
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+// The encoder's bytes, streamed into an atomic write.
+class AtomicWriterSink : public ByteSink {
+ public:
+  explicit AtomicWriterSink(AtomicFileWriter& writer) : writer_(writer) {}
+  bool Write(const void* bytes, std::size_t size) override {
+    return writer_.Write(std::string_view(static_cast<const char*>(bytes), size));
+  }
+  std::string Failure() const override { return writer_.Error(); }
+
+ private:
+  AtomicFileWriter& writer_;
+};
 
 }  // namespace
 
@@ -67,23 +93,15 @@ BmpFailure SaveBmpFile(const std::string& path, const RgbImage& image, ProgressS
     VectorByteSink unused;  // the encoder refuses these before writing a byte
     return EncodeBmp(image, unused, progress, cancel);
   }
-  std::random_device seed;
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temporary = path + ".tmp" + std::to_string(seed() % 1000000);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) return SystemFailure("creating", temporary, errno);
-  OpenFile file(fd);
-  FileByteSink sink(file.Fd());
+  AtomicFileWriter writer;
+  if (!writer.Open(path)) return BmpFailure{BmpFault::IoError, writer.Error()};
+  AtomicWriterSink sink(writer);
   BmpFailure failure = EncodeBmp(image, sink, progress, cancel);
-  if (const int error = file.Close(); !failure.Failed() && error != 0)
-    failure = SystemFailure("writing", temporary, error);
-  if (!failure.Failed() && std::rename(temporary.c_str(), path.c_str()) != 0)
-    failure = SystemFailure("renaming the finished file to", path, errno);
-  if (failure.Failed()) ::unlink(temporary.c_str());
+  if (failure.Failed()) {
+    writer.Abort();
+    return failure;
+  }
+  if (!writer.Commit()) return BmpFailure{BmpFault::IoError, writer.Error()};
   return failure;
 }
 

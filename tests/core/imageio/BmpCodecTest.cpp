@@ -456,7 +456,7 @@ TEST(BmpCodecTest, SavingReplacesTheFileOnlyWhenComplete) {
   EXPECT_EQ(files, 1u);  // no temporary file left behind
   const BmpFailure nowhere = SaveBmpFile(dir.File("no-such-folder/r.bmp"), first);
   EXPECT_EQ(nowhere.Fault, BmpFault::IoError);
-  EXPECT_NE(nowhere.Detail.find("No such file"), std::string::npos) << nowhere.Detail;
+  EXPECT_NE(nowhere.Detail.find("its folder does not exist"), std::string::npos) << nowhere.Detail;
 }
 
 }  // namespace
