@@ -1,12 +1,17 @@
 #include "qt/ImageFiles.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QIODevice>
 #include <QImageReader>
+#include <QImageWriter>
+#include <algorithm>
 #include <cstring>
+#include <mutex>
 
-#include "files/TextFile.h"
+#include "files/AtomicFileWriter.h"
+#include "files/InputFile.h"
+#include "imageio/BmpFile.h"
 
 namespace vesk::qt {
 namespace {
@@ -33,13 +38,76 @@ const char* FormatForName(const std::string& path) {
   return "BMP";
 }
 
+bool FitsABuild(std::int64_t width, std::int64_t height) {
+  return width > 0 && height > 0 && static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 3 <=
+                                        kMaxPhotographBytes;
+}
+
+// Copies a decoded picture of any format into a new 24-bit one, a strip of
+// rows at a time, so that no second full-size conversion exists.
+RgbImage ToRgb(const QImage& image) {
+  RgbImage pixels = RgbImage::Unfilled(image.width(), image.height());
+  const std::size_t rowBytes = static_cast<std::size_t>(pixels.Stride());
+  if (image.format() == QImage::Format_RGB888) {
+    for (int y = 0; y < image.height(); ++y) std::memcpy(pixels.Row(y), image.constScanLine(y), rowBytes);
+    return pixels;
+  }
+  constexpr int kStripRows = 64;
+  for (int y0 = 0; y0 < image.height(); y0 += kStripRows) {
+    const int rows = std::min(kStripRows, image.height() - y0);
+    // A view of the strip's rows (no copy), converted on its own.
+    QImage strip(image.constScanLine(y0), image.width(), rows, image.bytesPerLine(), image.format());
+    if (image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono ||
+        image.format() == QImage::Format_MonoLSB)
+      strip.setColorTable(image.colorTable());
+    const QImage converted = strip.convertToFormat(QImage::Format_RGB888);
+    for (int y = 0; y < rows; ++y) std::memcpy(pixels.Row(y0 + y), converted.constScanLine(y), rowBytes);
+  }
+  return pixels;
+}
+
+// Bytes that Qt's image writers produce, passed straight into an atomic
+// write; a stop request makes the next write fail, so the encoder gives up.
+class AtomicFileDevice : public QIODevice {
+ public:
+  AtomicFileDevice(AtomicFileWriter& writer, const CancelToken& cancel) : writer_(writer), cancel_(cancel) {}
+  bool isSequential() const override { return true; }
+  bool Stopped() const { return stopped_; }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override {
+    if (cancel_.Requested()) {
+      stopped_ = true;
+      return -1;
+    }
+    return writer_.Write(std::string_view(data, static_cast<std::size_t>(size))) ? size : -1;
+  }
+
+ private:
+  AtomicFileWriter& writer_;
+  const CancelToken& cancel_;
+  bool stopped_ = false;
+};
+
 }  // namespace
 
 QString FileNameToQString(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
 std::string FileNameFromQString(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+void ConfigureImageReaders() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // The largest photograph a build takes, decoded at 4 bytes per pixel (the
+    // widest form Qt's readers produce for 8-bit channels), plus a margin.
+    const std::uint64_t megabytes = kMaxPhotographBytes / 3 * 4 / (1024 * 1024) + 64;
+    QImageReader::setAllocationLimit(static_cast<int>(megabytes));
+  });
+}
+
 std::optional<PictureSize> ReadImageSize(const std::string& path) {
+  if (InspectInputFile(path)) return std::nullopt;
   QImageReader reader(FileNameToQString(path));
   const QSize size = reader.size();
   if (!size.isValid()) return std::nullopt;
@@ -48,33 +116,60 @@ std::optional<PictureSize> ReadImageSize(const std::string& path) {
 
 namespace {
 
-std::optional<RgbImage> Decode(const std::string& path, std::string* failure) {
-  QImageReader reader(FileNameToQString(path));
-  // Photographs may be large; the reader's default limit of 256 MB would
-  // refuse a big scan that the render handles well.
-  QImageReader::setAllocationLimit(0);
-  QImage image = reader.read();
-  if (image.isNull()) {
-    if (failure != nullptr) *failure = reader.errorString().toStdString();
-    return std::nullopt;
+struct Decoded {
+  std::optional<RgbImage> Pixels;
+  PhotoProblem Problem = PhotoProblem::None;
+  std::string Failure;
+};
+
+Decoded Refused(PhotoProblem problem, std::string why) { return Decoded{std::nullopt, problem, std::move(why)}; }
+
+Decoded Decode(const std::string& path, const CancelToken& cancel) {
+  if (const auto problem = InspectInputFile(path))
+    return Refused(problem->Reason == InputRefusal::Missing ? PhotoProblem::Missing : PhotoProblem::NotAFile,
+                   problem->Cause);
+
+  // The system's own format: straight into the picture, no copy.
+  const BmpInfoResult bmp = ReadBmpFileInfo(path);
+  if (!bmp.Failure.Failed() && bmp.Info.Decodable) {
+    BmpDecodeResult decoded = LoadBmpFile(path, BmpLimits{}, SilentProgress(), cancel);
+    switch (decoded.Failure.Fault) {
+      case BmpFault::None:
+        return Decoded{std::move(decoded.Image), PhotoProblem::None, {}};
+      case BmpFault::TooLarge:
+        return Refused(PhotoProblem::TooLarge, DescribeBmpFailure(decoded.Failure));
+      case BmpFault::Cancelled:
+        return Refused(PhotoProblem::Cancelled, "stopped");
+      default:
+        return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(decoded.Failure));
+    }
   }
-  if (image.format() != QImage::Format_RGB888) image = image.convertToFormat(QImage::Format_RGB888);
-  RgbImage pixels = RgbImage::Unfilled(image.width(), image.height());
-  const std::size_t rowBytes = static_cast<std::size_t>(pixels.Stride());
-  for (int y = 0; y < image.height(); ++y) std::memcpy(pixels.Row(y), image.constScanLine(y), rowBytes);
-  return pixels;
+  if (bmp.Failure.Fault == BmpFault::Truncated) return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(bmp.Failure));
+
+  ConfigureImageReaders();
+  QImageReader reader(FileNameToQString(path));
+  const QSize size = reader.size();
+  if (!size.isValid()) return Refused(PhotoProblem::NotAnImage, reader.errorString().toStdString());
+  // Refused from the header, before a single pixel is decoded.
+  if (!FitsABuild(size.width(), size.height()))
+    return Refused(PhotoProblem::TooLarge, std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+                                               " pixels is more than a build takes");
+  const QImage image = reader.read();
+  if (image.isNull()) return Refused(PhotoProblem::NotAnImage, reader.errorString().toStdString());
+  if (cancel.Requested()) return Refused(PhotoProblem::Cancelled, "stopped");
+  return Decoded{ToRgb(image), PhotoProblem::None, {}};
 }
 
 }  // namespace
 
-PhotoLoad LoadPhoto(const std::string& path) {
-  PhotoLoad load;
-  std::optional<RgbImage> pixels = Decode(path, &load.Failure);
-  if (pixels) load.Photo = std::make_shared<const RgbImage>(std::move(*pixels));
+PhotoLoad LoadPhoto(const std::string& path, const CancelToken& cancel) {
+  Decoded decoded = Decode(path, cancel);
+  PhotoLoad load{nullptr, decoded.Problem, std::move(decoded.Failure)};
+  if (decoded.Pixels) load.Photo = std::make_shared<const RgbImage>(std::move(*decoded.Pixels));
   return load;
 }
 
-std::optional<RgbImage> LoadImage(const std::string& path) { return Decode(path, nullptr); }
+std::optional<RgbImage> LoadImage(const std::string& path) { return Decode(path, NeverCancelled()).Pixels; }
 
 QImage DisplayImage(const SharedPhoto& photo) {
   if (!photo || photo->Empty()) return QImage();
@@ -85,20 +180,41 @@ QImage DisplayImage(const SharedPhoto& photo) {
       [](void* info) { delete static_cast<SharedPhoto*>(info); }, keeper);
 }
 
+ImageSave WriteImageFile(const RgbImage& image, const std::string& path, ProgressSink& progress,
+                         const CancelToken& cancel) {
+  if (image.Empty()) return ImageSave{SaveStatus::Failed, path + ": the picture is empty"};
+  const char* format = FormatForName(path);
+  if (std::strcmp(format, "BMP") == 0) {
+    const BmpFailure failure = SaveBmpFile(path, image, progress, cancel);
+    if (failure.Fault == BmpFault::Cancelled) return ImageSave{SaveStatus::Cancelled, path + ": stopped"};
+    if (failure.Failed()) return ImageSave{SaveStatus::Failed, failure.Detail};
+    return ImageSave{};
+  }
+  AtomicFileWriter writer;
+  if (!writer.Open(path)) return ImageSave{SaveStatus::Failed, writer.Error()};
+  AtomicFileDevice device(writer, cancel);
+  device.open(QIODevice::WriteOnly);
+  QImageWriter encoder(&device, format);
+  progress.SetPosition(0);
+  const bool encoded = encoder.write(WrapPixels(image));
+  if (device.Stopped() || cancel.Requested()) {
+    writer.Abort();
+    return ImageSave{SaveStatus::Cancelled, path + ": stopped"};
+  }
+  if (!encoded) {
+    const std::string why = writer.Error().empty() ? path + ": " + encoder.errorString().toStdString() : writer.Error();
+    writer.Abort();
+    return ImageSave{SaveStatus::Failed, why};
+  }
+  if (!writer.Commit()) return ImageSave{SaveStatus::Failed, writer.Error()};
+  progress.SetPosition(100);
+  return ImageSave{};
+}
+
 bool SaveImage(const RgbImage& image, const std::string& path, std::string* reason) {
-  if (image.Empty()) {
-    if (reason != nullptr) *reason = "the picture is empty";
-    return false;
-  }
-  const QImage picture = WrapPixels(image);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!picture.save(&buffer, FormatForName(path))) {
-    if (reason != nullptr) *reason = "the picture could not be encoded";
-    return false;
-  }
-  return WriteBytesReplacing(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), reason);
+  const ImageSave saved = WriteImageFile(image, path);
+  if (saved.Status != SaveStatus::Saved && reason != nullptr) *reason = saved.Reason;
+  return saved.Status == SaveStatus::Saved;
 }
 
 }  // namespace vesk::qt

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "progress/ProgressSink.h"
 #include "render/RenderRequest.h"
 #include "render/RgbImage.h"
 
@@ -17,6 +18,12 @@ namespace vesk::qt {
 QString FileNameToQString(const std::string& path);
 std::string FileNameFromQString(const QString& path);
 
+// Sets the image readers' allocation limit to what the largest photograph a
+// build accepts needs, so that a file declaring a gigantic picture is refused
+// by the reader instead of filling the memory. Once per process; LoadPhoto
+// calls it too.
+void ConfigureImageReaders();
+
 // Pixel size of a photograph file in any format Qt reads, from its header
 // only; nothing when the file cannot be read as an image.
 std::optional<PictureSize> ReadImageSize(const std::string& path);
@@ -26,15 +33,27 @@ std::optional<PictureSize> ReadImageSize(const std::string& path);
 // never frees pixels the job still reads.
 using SharedPhoto = std::shared_ptr<const RgbImage>;
 
-struct PhotoLoad {
-  SharedPhoto Photo;    // null when the file could not be loaded
-  std::string Failure;  // why not, in English; empty on success
+enum class PhotoProblem {
+  None,
+  Missing,     // nothing at the path
+  NotAFile,    // a folder, a FIFO, a device: no photograph to read
+  NotAnImage,  // no format Vesk reads, or a broken or truncated file
+  TooLarge,    // more pixels than a build accepts
+  Cancelled,   // the token asked to stop
 };
 
-// The pixels of a photograph file in any format Qt reads (BMP, PNG, JPEG,
-// TIFF with the image-format plugins), as 24-bit RGB. The pixels are
-// decoded once and kept once.
-PhotoLoad LoadPhoto(const std::string& path);
+struct PhotoLoad {
+  SharedPhoto Photo;  // null when the file could not be loaded
+  PhotoProblem Problem = PhotoProblem::None;
+  std::string Failure;  // why not, in English, without the path; empty on success
+};
+
+// The pixels of a photograph file as 24-bit RGB, decoded once and kept once:
+// 24-bit BMP (the system's own format) straight into the picture, any other
+// format Qt reads (BMP of other depths, PNG, JPEG, TIFF with the image-format
+// plugins) through one conversion. The size is checked from the header before
+// anything is decoded; a BMP that ends before its pixels do is refused.
+PhotoLoad LoadPhoto(const std::string& path, const CancelToken& cancel = NeverCancelled());
 
 // As LoadPhoto, for callers that own the picture alone.
 std::optional<RgbImage> LoadImage(const std::string& path);
@@ -43,10 +62,22 @@ std::optional<RgbImage> LoadImage(const std::string& path);
 // and the QImage (and every copy of it) keeps the photograph alive.
 QImage DisplayImage(const SharedPhoto& photo);
 
+enum class SaveStatus { Saved, Cancelled, Failed };
+
+struct ImageSave {
+  SaveStatus Status = SaveStatus::Saved;
+  std::string Reason;  // English, naming the path, when not saved
+};
+
 // Writes `image` as a 24-bit BMP file, as PNG when the name ends in ".png"
-// or as TIFF for ".tif"/".tiff" (any case), replacing the file only once the
-// whole picture is encoded. False when it cannot be written; `reason` then
-// says why.
+// or as TIFF for ".tif"/".tiff" (any case), through an atomic write: the file
+// appears whole or not at all, an existing one keeps its mode and stays as it
+// was on any failure or stop. A BMP is encoded in strips straight from the
+// picture, reporting progress; no format keeps a second copy of the picture.
+ImageSave WriteImageFile(const RgbImage& image, const std::string& path, ProgressSink& progress = SilentProgress(),
+                         const CancelToken& cancel = NeverCancelled());
+
+// As WriteImageFile; false when not saved, `reason` then saying why.
 bool SaveImage(const RgbImage& image, const std::string& path, std::string* reason = nullptr);
 
 }  // namespace vesk::qt

@@ -112,7 +112,7 @@ TEST(RenderCommandTest, WrongInputsExitWithOneAndWriteNothing) {
         "1,0,0,0,0,0,1,0"},
        "Файл " + photos.Dir.File("missing.bmp") + " не найден!"},
       {{"--photo1", notImage, "--photo2", photos.SecondPath, "--mode", "7", "--transform1", "1,0,0,0,0,0,1,0"},
-       notImage + ": " + kPhotographUnreadable},
+       notImage + ": " + kPhotographUnreadable + " (Unsupported image format)"},
       {{"--photo1", photos.FirstPath, "--photo2", photos.SecondPath, "--mode", "9", "--transform1", "1,0,0,0,0,0,1,0",
         "--area", "0", "0.5", "0", "10", "--step", "1"},
        kAreaSmallerThanStep},

@@ -6,6 +6,7 @@
 #include "commands/RenderInputs.h"
 #include "common/VeskError.h"
 #include "files/FileCheck.h"
+#include "files/OutputTarget.h"
 #include "qt/ImageFiles.h"
 #include "render/RenderEngine.h"
 #include "render/RenderMessages.h"
@@ -65,11 +66,34 @@ constexpr const char* kHelp =
     "Exit status: 0 written, 1 an input is wrong or the build failed, 2 usage error,\n"
     "130 interrupted.\n";
 
-RgbImage LoadPhotograph(const std::string& path) {
-  if (!FileExists(path)) throw VeskError(MissingFileMessage(path));
-  std::optional<RgbImage> photo = qt::LoadImage(path);
-  if (!photo) throw VeskError(path + ": " + kPhotographUnreadable);
-  return std::move(*photo);
+// Far more than any processor this runs on has cores; more would only cost.
+constexpr int kMaxThreads = 256;
+
+qt::SharedPhoto LoadPhotograph(const std::string& path, const CancelToken& cancel) {
+  qt::PhotoLoad load = qt::LoadPhoto(path, cancel);
+  switch (load.Problem) {
+    case qt::PhotoProblem::None:
+      return std::move(load.Photo);
+    case qt::PhotoProblem::Missing:
+      throw VeskError(MissingFileMessage(path));
+    case qt::PhotoProblem::NotAFile:
+      throw VeskError(MissingFileMessage(path) + " (" + load.Failure + ")");
+    case qt::PhotoProblem::TooLarge:
+      throw VeskError(path + ": " + kPhotographTooLarge + " (" + load.Failure + ")");
+    case qt::PhotoProblem::Cancelled:
+      throw Interrupted();
+    case qt::PhotoProblem::NotAnImage:
+      break;
+  }
+  throw VeskError(path + ": " + kPhotographUnreadable + " (" + load.Failure + ")");
+}
+
+// Refuses, before any work, an output that cannot or must not be written:
+// a folder, a device, a FIFO, a file the user may not write, one of the
+// build's own inputs.
+void CheckOutput(const std::string& output, const std::vector<std::string>& inputs) {
+  if (const auto refusal = CheckOutputTarget(output, inputs))
+    throw VeskError(refusal->Text + ": " + kResultNotWritten);
 }
 
 int RunRender(Arguments& args, CliEnvironment& env) {
@@ -88,19 +112,24 @@ int RunRender(Arguments& args, CliEnvironment& env) {
     input = ReadExplicitRenderInput(args);
   args.Finish();
   if (!output) throw UsageError("missing option -o OUT");
-  if (threads && *threads < 1) throw UsageError("option --threads takes a number of threads from 1");
+  if (threads && (*threads < 1 || *threads > kMaxThreads))
+    throw UsageError("option --threads takes a number of threads from 1 to " + std::to_string(kMaxThreads));
+  CheckOutput(*output, projectOptions ? ProjectInputFiles(*projectOptions) : std::vector{input.Photo1, input.Photo2});
   if (projectOptions) input = RenderInputFromProject(*projectOptions, env);
 
-  const RgbImage photo1 = LoadPhotograph(input.Photo1);
-  const RgbImage photo2 = LoadPhotograph(input.Photo2);
-  TerminalProgress progress(env.Err, env.ErrIsTerminal, "render");
   const CancelToken cancel(env.Interrupted);
+  const qt::SharedPhoto photo1 = LoadPhotograph(input.Photo1, cancel);
+  const qt::SharedPhoto photo2 = LoadPhotograph(input.Photo2, cancel);
   RenderOptions options;
   options.Threads = threads.value_or(0);
   const auto start = std::chrono::steady_clock::now();
-  const RenderOutcome outcome = RenderBuild(input.Request, photo1, photo2, progress, cancel, options);
+  RenderOutcome outcome;
+  {
+    TerminalProgress progress(env.Err, env.ErrIsTerminal, "render");
+    outcome = RenderBuild(input.Request, *photo1, *photo2, progress, cancel, options);
+    progress.Close();
+  }
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  progress.Close();
   if (timing)
     env.Err << "render: " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << " ms\n";
   switch (outcome.Status) {
@@ -113,7 +142,11 @@ int RunRender(Arguments& args, CliEnvironment& env) {
       break;
   }
   if (outcome.Result.Empty()) throw VeskError(kResultEmpty);
-  if (!qt::SaveImage(outcome.Result, *output)) throw VeskError(*output + ": " + kResultNotWritten);
+  TerminalProgress writing(env.Err, env.ErrIsTerminal, "write");
+  const qt::ImageSave saved = qt::WriteImageFile(outcome.Result, *output, writing, cancel);
+  writing.Close();
+  if (saved.Status == qt::SaveStatus::Cancelled) throw Interrupted();
+  if (saved.Status == qt::SaveStatus::Failed) throw VeskError(saved.Reason + ": " + kResultNotWritten);
   return kExitSuccess;
 }
 

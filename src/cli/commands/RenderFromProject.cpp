@@ -102,6 +102,14 @@ RenderRequest FromOrientation(const ProjectBuildOptions& options, const ProjectF
 
 }  // namespace
 
+std::vector<std::string> ProjectInputFiles(const ProjectBuildOptions& options) {
+  const ProjectFields fields = ReadProjectOrThrow(options.Project);
+  std::vector<std::string> files = {options.Project};
+  for (const ProjectKey& key : kProjectKeys)
+    if (!(fields.*key.Field).empty()) files.push_back(fields.*key.Field);
+  return files;
+}
+
 // The project form builds exactly what the workspace would for the same
 // input set, build menu command and settings.
 RenderInput RenderInputFromProject(const ProjectBuildOptions& options, CliEnvironment& env) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Arguments.h"
 #include "CliContext.h"
@@ -45,6 +46,10 @@ ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& 
 // a0,a1,a2,c0,c1,b0,b1,b2), --origin with its centres and correction values,
 // --area and --step.
 RenderInput ReadExplicitRenderInput(Arguments& args);
+
+// The files a project build reads: the project, the photographs and the data
+// files it names (relative paths taken from the project's folder).
+std::vector<std::string> ProjectInputFiles(const ProjectBuildOptions& options);
 
 // The render input of a project: the photographs it names and the maps the
 // workspace would fit or derive for the build, with its build area. Lives in
