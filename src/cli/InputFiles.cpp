@@ -4,6 +4,7 @@
 #include "common/VeskError.h"
 #include "files/CoordinateFile.h"
 #include "files/FileCheck.h"
+#include "files/InputFile.h"
 #include "qt/ImageFiles.h"
 #include "render/RenderMessages.h"
 
@@ -22,10 +23,22 @@ std::string SeparatorHint(const std::string& path, const NumberFormat& format) {
 
 }  // namespace
 
-VeskError ReadError(const ReadFailure& failure) { return VeskError(failure.Location() + ": " + failure.Message.Text); }
+std::string CauseNote(const std::string& cause) {
+  return cause.empty() || cause == "does not exist" ? std::string() : " (" + cause + ")";
+}
+
+std::string MissingFileText(const std::string& path) {
+  const auto problem = InspectInputFile(path);
+  return MissingFileMessage(path) + (problem ? CauseNote(problem->Cause) : std::string());
+}
+
+VeskError ReadError(const ReadFailure& failure) {
+  return VeskError(failure.Location() + ": " + failure.Message.Text + CauseNote(failure.Cause));
+}
 
 VeskError PointFileError(const ReadFailure& failure, const NumberFormat& format) {
-  return VeskError(failure.Location() + ": " + failure.Message.Text + SeparatorHint(failure.File, format));
+  return VeskError(failure.Location() + ": " + failure.Message.Text + CauseNote(failure.Cause) +
+                   SeparatorHint(failure.File, format));
 }
 
 void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberFormat& format) {
@@ -33,7 +46,7 @@ void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberF
 }
 
 PhotoSize ReadPhotoSizeOrThrow(const std::string& path) {
-  if (!FileExists(path)) throw VeskError(MissingFileMessage(path));
+  if (!FileExists(path)) throw VeskError(MissingFileText(path));
   const std::optional<PictureSize> size = qt::ReadImageSize(path);
   if (!size) throw VeskError(path + ": " + kPhotographUnreadable);
   return PhotoSize{static_cast<double>(size->Width), static_cast<double>(size->Height)};

@@ -10,7 +10,15 @@
 
 namespace vesk::cli {
 
-// A reader's failure as vesk-cli reports it: "path:line: message".
+// " (cause)" for a file the system refused ("is a folder", "Permission
+// denied"), nothing for one that is simply missing or whose contents are at
+// fault: the window says only "not found", the command line says why.
+std::string CauseNote(const std::string& cause);
+
+// "Файл <path> не найден!", with the cause when something else stands there.
+std::string MissingFileText(const std::string& path);
+
+// A reader's failure as vesk-cli reports it: "path:line: message (cause)".
 VeskError ReadError(const ReadFailure& failure);
 
 // The same for a coordinate file, with a hint when the file reads with the

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "CliContext.h"
+#include "InputFiles.h"
 #include "common/VeskError.h"
 #include "files/CoordinateFile.h"
 #include "files/FileCheck.h"
@@ -33,7 +34,7 @@ FileCheckResult CheckCoordinateFile(const std::string& path, const NumberFormat&
     result.Count = points.Count();
     result.Summary = std::to_string(points.Count()) + (points.Count() == 1 ? " point" : " points");
   } else {
-    result.Error = failure->Message.Text;
+    result.Error = failure->Message.Text + CauseNote(failure->Cause);
     result.Line = failure->Line;
   }
   return result;
@@ -47,7 +48,7 @@ FileCheckResult Failed(FileCheckResult result, const std::string& message, int l
 }
 
 FileCheckResult Failed(FileCheckResult result, const ReadFailure& failure) {
-  return Failed(std::move(result), failure.Message.Text, failure.Line);
+  return Failed(std::move(result), failure.Message.Text + CauseNote(failure.Cause), failure.Line);
 }
 
 std::string Lines(std::size_t count) { return std::to_string(count) + (count == 1 ? " line" : " lines"); }
@@ -92,7 +93,7 @@ FileCheckResult CheckShootingGeometryFile(const std::string& path, const NumberF
 FileCheckResult CheckProjectFile(const std::string& path) {
   FileCheckResult result;
   result.Kind = "project";
-  if (!FileExists(path)) return Failed(result, MissingFileMessage(path), 0);
+  if (!FileExists(path)) return Failed(result, MissingFileText(path), 0);
   ProjectFields stored;
   IniFile ini;  // for the line of each key
   if (ReadProject(path, stored) || !IniFile::Load(path, ini)) return Failed(result, kProjectReadError, 0);
@@ -102,8 +103,11 @@ FileCheckResult CheckProjectFile(const std::string& path) {
     const std::string& target = resolved.*key.Field;
     if (target.empty()) continue;
     ++named;
-    if (!FileExists(target)) return Failed(result, MissingFileMessage(target), ini.LineOf(key.Section, key.Key));
+    if (!FileExists(target)) return Failed(result, MissingFileText(target), ini.LineOf(key.Section, key.Key));
   }
+  // Garbage, an empty file or one in UTF-16 reads as a project without keys:
+  // that is no input set, not a complete one.
+  if (named == 0) return Failed(result, std::string(kProjectReadError) + " (the file names no paths)", 0);
   result.Valid = true;
   result.Count = named;
   result.Summary = std::to_string(named) + (named == 1 ? " path" : " paths") + ", every file present";

@@ -13,7 +13,7 @@ namespace {
 
 // The project's paths, relative ones taken from the project file's folder.
 ProjectFields ReadProjectOrThrow(const std::string& path) {
-  if (!FileExists(path)) throw VeskError(MissingFileMessage(path));
+  if (!FileExists(path)) throw VeskError(MissingFileText(path));
   ProjectFields stored;
   if (const auto failure = ReadProject(path, stored)) throw VeskError(path + ": " + failure->Message.Text);
   return ResolveProjectPaths(stored, path);
