@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-20}
 CC=clang CXX=clang++ scripts/build.sh build-fuzz \
   -DVESK_BUILD_FUZZERS=ON -DVESK_SANITIZE=ON -DVESK_WARNINGS_AS_ERRORS=ON \
-  -DVESK_BUILD_CLI=OFF -DVESK_BUILD_TESTS=OFF
+  -DVESK_BUILD_CLI=OFF -DVESK_BUILD_GUI=OFF -DVESK_BUILD_TESTS=OFF
 
 for fuzzer in build-fuzz/fuzz/fuzz_*; do
   name=$(basename "$fuzzer")
