@@ -79,6 +79,10 @@ const std::string& TableDocument::Cell(int row, int column) const {
 
 bool TableDocument::SetCell(int row, int column, std::string text) {
   if (!InTable(row, column)) return false;
+  // A cell is part of one line of the file: a line break pasted into a cell
+  // editor becomes a blank.
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   CellText& cell = rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
   cell.Text = std::move(text);
   cell.Touched = true;

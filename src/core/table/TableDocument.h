@@ -47,8 +47,9 @@ class TableDocument {
   std::string FixedText(int row) const;
   // A cell of column 1 and up.
   const std::string& Cell(int row, int column) const;
-  // Replaces a cell's text (the table then counts as modified); false for a
-  // cell outside the table or in the fixed column.
+  // Replaces a cell's text (the table then counts as modified), line breaks
+  // turned into blanks; false for a cell outside the table or in the fixed
+  // column.
   bool SetCell(int row, int column, std::string text);
 
   // True for a cell whose text would stop saving: any text that does not

@@ -239,6 +239,8 @@ TEST(TableDocumentTest, FlagsExactlyTheCellsThatWouldStopSaving) {
   EXPECT_FALSE(points.CellFlagged(0, 0, kComma)) << "the fixed column";
 
   TableDocument camera = Camera({"", " ", "a;b", "x", "1,5", "1.5", "", ""});
+  camera.SetCell(2, 1, "corr\r\n1.txt");
+  EXPECT_EQ(camera.Cell(2, 1), "corr  1.txt") << "a cell never breaks its line";
   const bool flagged[8] = {false, false, false, true, false, true, false, false};
   for (int r = 0; r < 8; ++r) EXPECT_EQ(camera.CellFlagged(r, 1, kComma), flagged[r]) << "row " << r;
   for (int r = 0; r < 8; ++r) {
