@@ -552,6 +552,12 @@ TEST_F(TRedFormTest, RoundTripsTheShippedExamples) {
     const std::string original = (examples / c.file).string();
     TRedForm& form = Open(Q(original), c.kind, dot);
     ASSERT_TRUE(opened_) << c.file;
+    for (int r = 0; r < form.Model().rowCount(); ++r) {
+      for (int col = 1; col < form.Model().columnCount(); ++col) {
+        EXPECT_LT(Grid()->fontMetrics().horizontalAdvance(Cell(r, col)), Grid()->columnWidth(col))
+            << c.file << ": every value shows whole, row " << r;
+      }
+    }
     const std::string copy = dir_.File(std::filesystem::path(c.file).filename().string() + ".copy");
     files_.Answer(Q(copy));
     ASSERT_TRUE(form.SaveTable()) << c.file;
