@@ -39,8 +39,8 @@ const char* FormatForName(const std::string& path) {
 }
 
 bool FitsABuild(std::int64_t width, std::int64_t height) {
-  return width > 0 && height > 0 && static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 3 <=
-                                        kMaxPhotographBytes;
+  return width > 0 && height > 0 &&
+         static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 3 <= kMaxPhotographBytes;
 }
 
 // Copies a decoded picture of any format into a new 24-bit one, a strip of
@@ -144,7 +144,8 @@ Decoded Decode(const std::string& path, const CancelToken& cancel) {
         return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(decoded.Failure));
     }
   }
-  if (bmp.Failure.Fault == BmpFault::Truncated) return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(bmp.Failure));
+  if (bmp.Failure.Fault == BmpFault::Truncated)
+    return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(bmp.Failure));
 
   ConfigureImageReaders();
   QImageReader reader(FileNameToQString(path));

@@ -31,7 +31,8 @@ std::size_t FilesIn(const test::TempDir& dir) {
 }
 
 std::vector<std::string> RenderTo(const std::string& photo1, const std::string& photo2, const std::string& out) {
-  return {"render", "--photo1", photo1, "--photo2", photo2, "--mode", "7", "--transform1", "1,0,0,0,0,0,1,0", "-o", out};
+  return {"render",       "--photo1",        photo1, "--photo2", photo2, "--mode", "7",
+          "--transform1", "1,0,0,0,0,0,1,0", "-o",   out};
 }
 
 TEST(SafeFilesTest, OutputTargetsAreRefusedBeforeAnyWorkOrWrittenSafely) {
@@ -117,8 +118,15 @@ TEST(SafeFilesTest, CtrlCInAnyPhaseExits130AndLeavesTheOldFile) {
   test::TempDir dir;
   const std::string old = dir.Write("old.png", "the old result");
   const std::size_t files = FilesIn(dir);
-  const std::vector<std::string> project = {"render", "--project", Chessboard("chessboard_points.prt"), "--by",
-                                            "points", "--build", "anaglyph-scene", "--decimal-separator", "."};
+  const std::vector<std::string> project = {"render",
+                                            "--project",
+                                            Chessboard("chessboard_points.prt"),
+                                            "--by",
+                                            "points",
+                                            "--build",
+                                            "anaglyph-scene",
+                                            "--decimal-separator",
+                                            "."};
   // "" stops before anything runs (while the photographs are read).
   for (const char* phase : {"", "computing the parameters", "render", "write"}) {
     for (const char* name : {"old.png", "old.bmp"}) {
@@ -204,9 +212,9 @@ TEST(SafeFilesTest, NamesThatAreNoUtf8OpenAndStayValidJson) {
 
 TEST(SafeFilesTest, ThreadCountsBeyondReasonAreUsageErrors) {
   test::TempDir dir;
-  const auto run = RunVeskCli(
-      {"render", "--photo1", Chessboard("left01.bmp"), "--photo2", Chessboard("right01.bmp"), "--mode", "7",
-       "--transform1", "1,0,0,0,0,0,1,0", "--threads", "40000", "-o", dir.File("r.bmp")});
+  const auto run =
+      RunVeskCli({"render", "--photo1", Chessboard("left01.bmp"), "--photo2", Chessboard("right01.bmp"), "--mode", "7",
+                  "--transform1", "1,0,0,0,0,0,1,0", "--threads", "40000", "-o", dir.File("r.bmp")});
   EXPECT_EQ(run.Status, 2) << run.Err;
   EXPECT_NE(run.Err.find("from 1 to 256"), std::string::npos) << run.Err;
 }

@@ -92,8 +92,7 @@ qt::SharedPhoto LoadPhotograph(const std::string& path, const CancelToken& cance
 // a folder, a device, a FIFO, a file the user may not write, one of the
 // build's own inputs.
 void CheckOutput(const std::string& output, const std::vector<std::string>& inputs) {
-  if (const auto refusal = CheckOutputTarget(output, inputs))
-    throw VeskError(refusal->Text + ": " + kResultNotWritten);
+  if (const auto refusal = CheckOutputTarget(output, inputs)) throw VeskError(refusal->Text + ": " + kResultNotWritten);
 }
 
 int RunRender(Arguments& args, CliEnvironment& env) {

@@ -16,8 +16,7 @@ FitReport FitByLeastSquares(const BuildFitInput& input, const PlannedFit& fit, T
 }
 
 FitReport FitByStatistics(const BuildFitInput& input, const PlannedFit& fit, TransformCoefficients& coefficients,
-                          const TimeOfDay& start, int& position, ProgressSink* progress,
-                          const CancelToken* cancel) {
+                          const TimeOfDay& start, int& position, ProgressSink* progress, const CancelToken* cancel) {
   Stat2DThread worker(PointSet(input, fit.Source), fit.Source, PointSet(input, fit.Target), fit.Target, coefficients);
   worker.SigmaCount = input.Settings.SigmaCount;
   worker.MinAngle = input.Settings.MinAngle;
@@ -85,9 +84,9 @@ BuildFitOutcome FitBuildTransformations(const BuildFitInput& input, TransformCoe
   outcome.Fits.push_back(FitByStatistics(input, plan.Primary, primary, start, position, progress, cancel));
   if (plan.Second) {
     const bool cancelled = cancel != nullptr && cancel->Requested();
-    outcome.Fits.push_back(cancelled
-                               ? FitReport{*plan.Second, false, false, StatisticsStatusText(StatisticsStatus::Cancelled)}
-                               : FitByStatistics(input, *plan.Second, second, start, position, progress, cancel));
+    outcome.Fits.push_back(
+        cancelled ? FitReport{*plan.Second, false, false, StatisticsStatusText(StatisticsStatus::Cancelled)}
+                  : FitByStatistics(input, *plan.Second, second, start, position, progress, cancel));
   }
   if (progress != nullptr) progress->SetPosition(100);
   return outcome;

@@ -1,6 +1,5 @@
 #include "estimation/FitPlan.h"
 
-
 namespace vesk {
 
 FitPlan FitPlanFor(BuildMode mode) { return TraitsOf(mode).Plan; }

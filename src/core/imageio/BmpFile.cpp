@@ -44,9 +44,9 @@ BmpFailure SystemFailure(const std::string& what, const std::string& path, int e
 // or have effects, and reading it might never end.
 int OpenForReading(const std::string& path) {
   if (const auto problem = InspectInputFile(path)) {
-    errno = problem->Reason == InputRefusal::Missing ? ENOENT
+    errno = problem->Reason == InputRefusal::Missing  ? ENOENT
             : problem->Reason == InputRefusal::Folder ? EISDIR
-                                                       : EINVAL;
+                                                      : EINVAL;
     return -1;
   }
   return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -13,7 +13,6 @@ namespace {
 
 using test::Points;
 
-
 // Counts the ticks it is shown; may ask the build to stop at one of them.
 class CountingProgress : public ProgressSink {
  public:
