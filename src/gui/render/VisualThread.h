@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+#include "gui/render/TForm2.h"
 #include "progress/ElapsedTime.h"
 #include "progress/ProgressSink.h"
 #include "qt/ImageFiles.h"
@@ -17,7 +18,6 @@ class QThreadPool;
 
 namespace vesk::gui {
 
-class TForm2;
 class ResultViewers;
 
 // One rendering job: a build's render run on a worker thread. The job holds

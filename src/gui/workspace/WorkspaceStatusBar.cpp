@@ -18,6 +18,7 @@ WorkspaceStatusBar::WorkspaceStatusBar(QWidget* parent) : QWidget(parent) {
   progress_->setObjectName(QStringLiteral("ProgressBar1"));
   progress_->setRange(0, 100);
   progress_->setValue(0);
+  progress_->setTextVisible(false);
   time_ = new QLineEdit(this);
   time_->setObjectName(QStringLiteral("Edit2"));
   MakeReadOnlyBold(*time_);
@@ -39,7 +40,11 @@ void WorkspaceStatusBar::ShowStart(const QString& status) {
   repaint();
 }
 
-void WorkspaceStatusBar::ShowPosition(int percent) { progress_->setValue(percent); }
+// The percentage is written on the bar only while something advances it.
+void WorkspaceStatusBar::ShowPosition(int percent) {
+  progress_->setValue(percent);
+  progress_->setTextVisible(percent > 0);
+}
 
 void WorkspaceStatusBar::ShowElapsed(const QString& text) {
   time_->setText(text);
@@ -49,11 +54,11 @@ void WorkspaceStatusBar::ShowElapsed(const QString& text) {
 void WorkspaceStatusBar::ShowFinish() {
   time_->clear();
   status_->clear();
-  progress_->setValue(100);
+  ShowPosition(100);
 }
 
 void WorkspaceStatusBar::ResetDisplay() {
-  progress_->setValue(0);
+  ShowPosition(0);
   time_->clear();
   status_->clear();
 }
