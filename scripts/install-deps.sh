@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   clang clang-14 libclang-rt-14-dev clang-format
   xvfb xauth
+  fonts-dejavu-core
 )
 
 missing=()

@@ -12,10 +12,10 @@ scripts/check-format.sh
 # Qt may be asked for a display by plugins; tests never need a real one.
 export QT_QPA_PLATFORM=offscreen
 
-scripts/build.sh build -DVESK_WARNINGS_AS_ERRORS=ON -DVESK_BUILD_BENCHMARKS=ON
+scripts/build.sh build -DVESK_BUILD_TESTS=ON -DVESK_WARNINGS_AS_ERRORS=ON -DVESK_BUILD_BENCHMARKS=ON
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
 
-scripts/build.sh build-asan -DVESK_WARNINGS_AS_ERRORS=ON -DVESK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+scripts/build.sh build-asan -DVESK_BUILD_TESTS=ON -DVESK_WARNINGS_AS_ERRORS=ON -DVESK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
 

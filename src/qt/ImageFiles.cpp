@@ -1,5 +1,6 @@
 #include "qt/ImageFiles.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QIODevice>
@@ -193,17 +194,36 @@ ImageSave WriteImageFile(const RgbImage& image, const std::string& path, Progres
   }
   AtomicFileWriter writer;
   if (!writer.Open(path)) return ImageSave{SaveStatus::Failed, writer.Error()};
-  AtomicFileDevice device(writer, cancel);
-  device.open(QIODevice::WriteOnly);
-  QImageWriter encoder(&device, format);
   progress.SetPosition(0);
-  const bool encoded = encoder.write(WrapPixels(image));
-  if (device.Stopped() || cancel.Requested()) {
+  bool encoded = false;
+  bool stopped = false;
+  std::string encoderError;
+  if (std::strcmp(format, "TIFF") == 0) {
+    // The TIFF writer goes back to fill in its directory, so it gets a
+    // seekable buffer, written out whole once encoded.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter encoder(&buffer, format);
+    encoded = encoder.write(WrapPixels(image));
+    encoderError = encoder.errorString().toStdString();
+    stopped = cancel.Requested();
+    if (encoded && !stopped)
+      encoded = writer.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } else {
+    AtomicFileDevice device(writer, cancel);
+    device.open(QIODevice::WriteOnly);
+    QImageWriter encoder(&device, format);
+    encoded = encoder.write(WrapPixels(image));
+    encoderError = encoder.errorString().toStdString();
+    stopped = device.Stopped() || cancel.Requested();
+  }
+  if (stopped) {
     writer.Abort();
     return ImageSave{SaveStatus::Cancelled, path + ": stopped"};
   }
   if (!encoded) {
-    const std::string why = writer.Error().empty() ? path + ": " + encoder.errorString().toStdString() : writer.Error();
+    const std::string why = writer.Error().empty() ? path + ": " + encoderError : writer.Error();
     writer.Abort();
     return ImageSave{SaveStatus::Failed, why};
   }

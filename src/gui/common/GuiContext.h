@@ -9,6 +9,8 @@
 
 namespace vesk::gui {
 
+class RenderJobs;
+
 // What the windows need from outside themselves: the dialogs (real ones in
 // the application, scripted ones in tests), the decimal separator of the
 // user's locale for every number field and data file, and the help viewer.
@@ -21,6 +23,9 @@ struct GuiContext {
   std::function<void(const QString& path)> OpenHelp;
   // Threads a rendering job and a statistical fit may use; 0 = every core.
   int Threads = 0;
+  // The application's rendering jobs and result viewers (set by the
+  // application once it has made them).
+  RenderJobs* Jobs = nullptr;
 };
 
 }  // namespace vesk::gui

@@ -1,0 +1,48 @@
+#include "gui/app/VeskWindows.h"
+
+#include "gui/app/TMainVisForm.h"
+#include "gui/app/TVeskAboutBox.h"
+#include "gui/orientation/TVisual2_Form.h"
+#include "gui/refpoints/TVisual_Form.h"
+#include "gui/render/RenderJobs.h"
+#include "gui/settings/TObjForm.h"
+#include "gui/settings/TVisualNForm.h"
+
+namespace vesk::gui {
+
+VeskWindows::VeskWindows(GuiContext& context) : context_(context), jobs_(std::make_unique<RenderJobs>(context)) {
+  context_.Jobs = jobs_.get();
+  main_ = std::make_unique<TMainVisForm>();
+  order_.push_back(main_.get());
+  referencePoints_ = std::make_unique<TVisual_Form>(context_, dialogs_);
+  order_.push_back(referencePoints_.get());
+  settings_ = std::make_unique<TVisualNForm>(context_);
+  dialogs_.Settings = settings_.get();
+  order_.push_back(settings_.get());
+  buildArea_ = std::make_unique<TObjForm>(context_);
+  dialogs_.BuildArea = buildArea_.get();
+  order_.push_back(buildArea_.get());
+  orientation_ = std::make_unique<TVisual2_Form>(context_, dialogs_);
+  order_.push_back(orientation_.get());
+  about_ = std::make_unique<TVeskAboutBox>();
+  dialogs_.About = about_.get();
+  order_.push_back(about_.get());
+  // The main window comes first, its buttons' workspaces after it.
+  main_->SetWorkspaces(*referencePoints_, *orientation_);
+}
+
+VeskWindows::~VeskWindows() {
+  // Jobs still running stop first, then the windows go, the last made first.
+  jobs_.reset();
+  context_.Jobs = nullptr;
+  about_.reset();
+  orientation_.reset();
+  buildArea_.reset();
+  settings_.reset();
+  referencePoints_.reset();
+  main_.reset();
+}
+
+void VeskWindows::Show() { main_->show(); }
+
+}  // namespace vesk::gui

@@ -1,0 +1,22 @@
+#include "gui/common/FieldStyle.h"
+
+#include <QFont>
+#include <QLineEdit>
+#include <QPalette>
+
+namespace vesk::gui {
+
+void KeepDisabledFieldsButtonFaced(QLineEdit& field) {
+  QPalette palette = field.palette();
+  palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Active, QPalette::Button));
+  field.setPalette(palette);
+}
+
+void MakeReadOnlyBold(QLineEdit& field) {
+  field.setReadOnly(true);
+  QFont font = field.font();
+  font.setBold(true);
+  field.setFont(font);
+}
+
+}  // namespace vesk::gui

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+
+#include "estimation/BuildFit.h"
+#include "gui/common/GuiContext.h"
+
+class QLineEdit;
+
+namespace vesk::gui {
+
+inline constexpr const char* kSettingsWrong = "Параметры заданы неправильно!";
+
+// The settings dialog "Настройки" of the reference-point workspace: the three
+// thresholds of the statistical method. The distance is shown in percent of
+// the photograph's diagonal and kept as a fraction.
+class TVisualNForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TVisualNForm(const GuiContext& context, QWidget* parent = nullptr);
+
+  // The fields show `target` in the general number format, and "OK" writes
+  // into it. The target must outlive the dialog's use of it.
+  void Present(StatisticalSettings& target);
+  // Present, then shown modally; the dialog's result.
+  int Edit(StatisticalSettings& target);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void OKButtonClick();
+  // Converts and stores the fields in order; false at the first that is not
+  // a number, the ones before it stored.
+  bool StoreFields(StatisticalSettings& target);
+
+  const GuiContext& context_;
+  StatisticalSettings* target_ = nullptr;
+  QLineEdit* edit1_;
+  QLineEdit* edit2_;
+  QLineEdit* edit3_;
+};
+
+}  // namespace vesk::gui

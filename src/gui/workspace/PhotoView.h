@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QString>
+#include <vector>
+
+#include "gui/common/ImageView.h"
+#include "qt/ImageFiles.h"
+
+namespace vesk::gui {
+
+// A mark drawn over a photograph: a cross of constant screen size centred on
+// a position in photograph pixels (column, row; continuous, (0, 0) is the
+// top-left corner of the first pixel), with an optional label beside it.
+struct PhotoMark {
+  double X = 0;
+  double Y = 0;
+  QColor Colour = QColor(255, 0, 0);
+  QString Label;
+};
+
+// A workspace's view of one photograph: at one screen pixel per photograph
+// pixel at first, scrolled when larger than the view, zoomed like a result
+// viewer. It shares the photograph's pixels (nothing is copied) and keeps
+// them alive while it shows them.
+class PhotoView : public ImageScrollArea {
+  Q_OBJECT
+
+ public:
+  explicit PhotoView(QWidget* parent = nullptr);
+
+  // Shows `photo` (null shows nothing); the view takes its size, the zoom
+  // stays.
+  void SetPhoto(qt::SharedPhoto photo);
+  const qt::SharedPhoto& Photo() const { return photo_; }
+
+  void SetMarks(std::vector<PhotoMark> marks);
+  const std::vector<PhotoMark>& Marks() const { return marks_; }
+
+  // Half the length of a mark's arms, in screen pixels.
+  static constexpr int kMarkArm = 6;
+
+ private:
+  void PaintMarks(QPainter& painter, double scale) const;
+
+  qt::SharedPhoto photo_;
+  std::vector<PhotoMark> marks_;
+};
+
+// Keeps the zoom and the scroll position of two views the same while it is
+// locked, so that the same part of both photographs of a pair stays in
+// sight. Unlocked, each view goes its own way.
+class ViewLock : public QObject {
+  Q_OBJECT
+
+ public:
+  ViewLock(ImageScrollArea& first, ImageScrollArea& second, QObject* parent = nullptr);
+
+  bool Locked() const { return locked_; }
+  // Locking brings the second view to the first's zoom and position.
+  void SetLocked(bool locked);
+
+ private:
+  void Follow(ImageScrollArea& leader, ImageScrollArea& follower);
+
+  ImageScrollArea& first_;
+  ImageScrollArea& second_;
+  bool locked_ = false;
+  bool following_ = false;  // a change made here is not echoed back
+};
+
+}  // namespace vesk::gui

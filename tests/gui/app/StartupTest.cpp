@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+#include "gui/app/TMainVisForm.h"
+#include "gui/app/TVeskAboutBox.h"
+#include "gui/app/VeskApplication.h"
+#include "gui/app/VeskWindows.h"
+#include "gui/orientation/TVisual2_Form.h"
+#include "gui/refpoints/TVisual_Form.h"
+#include "gui/settings/TObjForm.h"
+#include "gui/settings/TVisualNForm.h"
+#include "support/EventLoop.h"
+#include "support/ScriptedDialogs.h"
+
+namespace vesk {
+namespace {
+
+class StartupTest : public testing::Test {
+ public:
+  StartupTest() { windows.Show(); }
+  QPushButton* Button(const char* name) { return windows.Main().findChild<QPushButton*>(name); }
+  QWidget* Picture() { return windows.Main().findChild<QWidget*>("Image1"); }
+
+  test::ScriptedFileDialogs files;
+  test::RecordingMessageBoxes boxes;
+  gui::GuiContext context{files, boxes, NumberFormat::Comma(), {}, 0};
+  gui::VeskWindows windows{context};
+};
+
+TEST_F(StartupTest, MakesTheSixWindowsInOrderAndShowsOnlyTheModeSelection) {
+  EXPECT_EQ(QCoreApplication::applicationName(), "Vesk");
+  const std::vector<QWidget*>& order = windows.CreationOrder();
+  ASSERT_EQ(order.size(), 6u);
+  EXPECT_EQ(order[0], &windows.Main());
+  EXPECT_NE(qobject_cast<gui::TVisual_Form*>(order[1]), nullptr);
+  EXPECT_NE(qobject_cast<gui::TVisualNForm*>(order[2]), nullptr);
+  EXPECT_NE(qobject_cast<gui::TObjForm*>(order[3]), nullptr);
+  EXPECT_NE(qobject_cast<gui::TVisual2_Form*>(order[4]), nullptr);
+  EXPECT_NE(qobject_cast<gui::TVeskAboutBox*>(order[5]), nullptr);
+  for (std::size_t i = 1; i < order.size(); ++i) EXPECT_FALSE(order[i]->isVisible()) << i;
+  EXPECT_EQ(context.Jobs, &windows.Jobs());
+
+  gui::TMainVisForm& main = windows.Main();
+  EXPECT_TRUE(main.isVisible());
+  EXPECT_EQ(main.windowTitle(), "Построение стереоизображений");
+  EXPECT_EQ(main.size(), QSize(726, 547));
+  EXPECT_EQ(main.minimumSize(), QSize(420, 80));
+  EXPECT_EQ(Button("Button1")->text(), "По реперным точкам");
+  EXPECT_EQ(Button("Button2")->text(), "По параметрам ориентации");
+  EXPECT_EQ(main.findChild<QFrame*>("Panel1")->geometry(), QRect(0, 0, 726, 49));
+  ASSERT_NE(Picture(), nullptr);
+  EXPECT_TRUE(Picture()->isVisible());
+  EXPECT_EQ(Picture()->geometry(), QRect(0, 49, 726, 547 - 49));
+  // The title picture is there and is drawn.
+  const QImage shown = Picture()->grab().toImage();
+  EXPECT_NE(shown.pixel(shown.width() / 2, shown.height() / 2), main.palette().window().color().rgb());
+
+  EXPECT_EQ(windows.ReferencePointWorkspace().windowTitle(), "Построение стереоизображений по реперным точкам");
+  EXPECT_EQ(windows.ReferencePointWorkspace().size(), QSize(968, 634));
+  EXPECT_EQ(windows.OrientationWorkspace().windowTitle(), "Построение стереоизображений по ориентации");
+  EXPECT_EQ(windows.OrientationWorkspace().size(), QSize(865, 609));
+  EXPECT_EQ(windows.OrientationWorkspace().minimumSize(), QSize(450, 300));
+}
+
+TEST_F(StartupTest, TheButtonsShareTheStripByTheLayoutRule) {
+  windows.Main().resize(600, 400);
+  EXPECT_EQ(Button("Button1")->geometry(), QRect(1, 1, 300, 47));
+  EXPECT_EQ(Button("Button2")->geometry(), QRect(301, 1, 298, 47));
+  windows.Main().resize(601, 400);
+  EXPECT_EQ(Button("Button1")->geometry(), QRect(1, 1, 300, 47));
+  EXPECT_EQ(Button("Button2")->geometry(), QRect(301, 1, 298, 47));
+}
+
+TEST_F(StartupTest, EitherButtonShowsItsWorkspaceAndShrinksTheWindowToABar) {
+  QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+  gui::TMainVisForm& main = windows.Main();
+  EXPECT_TRUE(windows.ReferencePointWorkspace().isVisible());
+  EXPECT_FALSE(windows.OrientationWorkspace().isVisible());
+  EXPECT_EQ(main.frameGeometry(), QRect(50, 50, 420, 80));
+  EXPECT_FALSE(Picture()->isVisible());
+  // The strip spans what the frame leaves of the 420 pixels.
+  const int strip = main.findChild<QFrame*>("Panel1")->width();
+  EXPECT_EQ(strip, main.width());
+  EXPECT_EQ(main.findChild<QFrame*>("Panel1")->height(), 40);
+  EXPECT_EQ(Button("Button1")->geometry(), QRect(1, 1, strip / 2, 38));
+  EXPECT_EQ(Button("Button2")->geometry(), QRect(strip / 2 + 1, 1, strip / 2 - 2, 38));
+
+  // The other workspace opens beside the first; both stay open.
+  QTest::mouseClick(Button("Button2"), Qt::LeftButton);
+  EXPECT_TRUE(windows.ReferencePointWorkspace().isVisible());
+  EXPECT_TRUE(windows.OrientationWorkspace().isVisible());
+  EXPECT_EQ(main.frameGeometry(), QRect(50, 50, 420, 80));
+
+  // Closing a workspace only hides it.
+  windows.ReferencePointWorkspace().BuildArea().XMin = 12;
+  windows.ReferencePointWorkspace().close();
+  EXPECT_FALSE(windows.ReferencePointWorkspace().isVisible());
+  QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+  EXPECT_TRUE(windows.ReferencePointWorkspace().isVisible());
+  EXPECT_EQ(windows.ReferencePointWorkspace().BuildArea().XMin, 12);
+}
+
+TEST_F(StartupTest, TheBuildAreaDialogWritesIntoTheWorkspaceShownLast) {
+  gui::TObjForm& dialog = windows.BuildArea();
+  EXPECT_EQ(dialog.BuildAreaTarget(), nullptr);
+  QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+  EXPECT_EQ(dialog.BuildAreaTarget(), &windows.ReferencePointWorkspace().BuildArea());
+  QTest::mouseClick(Button("Button2"), Qt::LeftButton);
+  EXPECT_EQ(dialog.BuildAreaTarget(), &windows.OrientationWorkspace().BuildArea());
+
+  dialog.show();
+  QTest::mouseClick(dialog.findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  EXPECT_EQ(windows.OrientationWorkspace().BuildArea().XMax, 600);
+  EXPECT_EQ(windows.ReferencePointWorkspace().BuildArea().XMax, 0);
+
+  // The workspace the user turns to takes the dialog over.
+  windows.ReferencePointWorkspace().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&windows.ReferencePointWorkspace()));
+  EXPECT_EQ(dialog.BuildAreaTarget(), &windows.ReferencePointWorkspace().BuildArea());
+}
+
+TEST_F(StartupTest, TheAboutBoxNamesTheProgramAndItsVersionAndIsShownModally) {
+  gui::TVeskAboutBox& about = windows.About();
+  EXPECT_EQ(about.windowTitle(), "О программе");
+  EXPECT_EQ(about.size(), QSize(316, 193));
+  EXPECT_EQ(about.minimumSize(), about.maximumSize());
+  auto* panel = about.findChild<QFrame*>("Panel1");
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->frameShadow(), QFrame::Sunken);
+  auto* icon = about.findChild<QLabel*>("ProgramIcon");
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->size(), QSize(80, 70));
+  EXPECT_TRUE(icon->hasScaledContents());
+  EXPECT_FALSE(icon->pixmap().isNull());
+  EXPECT_EQ(icon->parentWidget(), panel);
+  EXPECT_EQ(about.findChild<QLabel*>("ProductName")->text(), "Vesk");
+  EXPECT_EQ(about.findChild<QLabel*>("Version")->text(), "Version 1.0.0");
+  auto* ok = about.findChild<QPushButton*>("OKButton");
+  ASSERT_NE(ok, nullptr);
+  EXPECT_TRUE(ok->isDefault());
+  EXPECT_GT(ok->y(), panel->geometry().bottom());
+
+  // "О программе" in either workspace's help menu; OK, Enter and the close
+  // box all end it.
+  QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+  const std::function<void()> ways[] = {
+      [&] { QTest::mouseClick(ok, Qt::LeftButton); },
+      [&] { QTest::keyClick(&about, Qt::Key_Return); },
+      [&] { about.close(); },
+  };
+  for (gui::WorkspaceWindow* workspace :
+       {static_cast<gui::WorkspaceWindow*>(&windows.ReferencePointWorkspace()),
+        static_cast<gui::WorkspaceWindow*>(&windows.OrientationWorkspace())}) {
+    for (const auto& leave : ways) {
+      bool wasModal = false;
+      QTimer::singleShot(0, [&] {
+        wasModal = QApplication::activeModalWidget() == &about;
+        leave();
+      });
+      workspace->findChild<QAction*>("HelpAbout")->trigger();
+      EXPECT_TRUE(wasModal);
+      EXPECT_FALSE(about.isVisible());
+    }
+  }
+}
+
+TEST_F(StartupTest, ClosingTheModeSelectionWindowEndsTheProgram) {
+  bool closed = false;
+  QObject::connect(&windows.Main(), &gui::TMainVisForm::Closed, [&] { closed = true; });
+  windows.Main().close();
+  EXPECT_TRUE(closed);
+}
+
+// An object whose handler fails the way a command's unexpected error does.
+class FailingHandler : public QObject {
+ public:
+  int Handled = 0;
+
+ protected:
+  void customEvent(QEvent*) override {
+    ++Handled;
+    throw std::runtime_error("Index out of bounds ListOfT::Get");
+  }
+};
+
+TEST(ApplicationTest, AnErrorNoCommandCatchesReachesTheStandardErrorBoxAndTheProgramGoesOn) {
+  auto* app = qobject_cast<gui::VeskApplication*>(QCoreApplication::instance());
+  ASSERT_NE(app, nullptr);
+  test::RecordingMessageBoxes boxes;
+  app->SetMessageBoxes(&boxes);
+  FailingHandler handler;
+  for (int i = 0; i < 2; ++i) QCoreApplication::postEvent(&handler, new QEvent(QEvent::User));
+  ASSERT_TRUE(test::SpinUntil([&] { return boxes.Boxes.size() == 2; }, 10000));
+  EXPECT_EQ(handler.Handled, 2);
+  EXPECT_EQ(boxes.Boxes[0].Caption, "Vesk");
+  EXPECT_EQ(boxes.Boxes[0].Text, "Index out of bounds ListOfT::Get");
+  EXPECT_EQ(boxes.Boxes[0].Owner, nullptr);
+  app->SetMessageBoxes(nullptr);
+}
+
+}  // namespace
+}  // namespace vesk

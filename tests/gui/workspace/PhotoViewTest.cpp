@@ -1,0 +1,75 @@
+#include "gui/workspace/PhotoView.h"
+
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QTest>
+
+#include "support/NoisePhoto.h"
+
+namespace vesk {
+namespace {
+
+qt::SharedPhoto Photo(int width, int height) {
+  return std::make_shared<const RgbImage>(test::NoisePhoto(width, height, 3));
+}
+
+TEST(PhotoViewTest, ShowsThePhotographOnePixelPerPixelWithoutCopyingIt) {
+  gui::PhotoView view;
+  view.resize(300, 200);
+  qt::SharedPhoto photo = Photo(640, 480);
+  view.SetPhoto(photo);
+  EXPECT_EQ(view.Picture().Image().constBits(), photo->Data());
+  EXPECT_EQ(view.Picture().size(), QSize(640, 480) / view.Picture().devicePixelRatioF());
+  EXPECT_EQ(view.Picture().Zoom(), 1.0);
+
+  // Replaced by a smaller one, the view takes its size; the old photograph
+  // is no longer held.
+  std::weak_ptr<const RgbImage> old = photo;
+  photo.reset();
+  view.SetPhoto(Photo(100, 50));
+  EXPECT_TRUE(old.expired());
+  EXPECT_EQ(view.Picture().PictureSize(), QSize(100, 50));
+  view.SetPhoto(nullptr);
+  EXPECT_TRUE(view.Picture().PictureSize().isEmpty());
+}
+
+TEST(PhotoViewTest, MarksAreDrawnOverThePhotographAtTheirPosition) {
+  gui::PhotoView view;
+  view.resize(300, 200);
+  const RgbImage white(200, 100);
+  view.SetPhoto(std::make_shared<const RgbImage>(white));
+  view.SetMarks({gui::PhotoMark{50, 40, QColor(0, 0, 255), {}}});
+  view.show();
+  const QImage shown = view.Picture().grab().toImage();
+  const double scale = view.Picture().Scale() * view.Picture().devicePixelRatioF();
+  EXPECT_EQ(shown.pixelColor(static_cast<int>(50 * scale) + 3, static_cast<int>(40 * scale)), QColor(0, 0, 255));
+  EXPECT_EQ(shown.pixelColor(static_cast<int>(50 * scale) + 20, static_cast<int>(40 * scale)), QColor(Qt::white));
+}
+
+TEST(PhotoViewTest, LockedViewsZoomAndScrollTogether) {
+  gui::PhotoView left, right;
+  for (gui::PhotoView* view : {&left, &right}) {
+    view->resize(200, 150);
+    view->SetPhoto(Photo(800, 600));
+    view->show();
+  }
+  gui::ViewLock lock(left, right);
+  left.horizontalScrollBar()->setValue(120);
+  EXPECT_EQ(right.horizontalScrollBar()->value(), 0) << "unlocked";
+
+  lock.SetLocked(true);
+  EXPECT_EQ(right.horizontalScrollBar()->value(), 120);
+  right.SetZoom(2.0);
+  EXPECT_EQ(left.Picture().Zoom(), 2.0);
+  EXPECT_EQ(left.horizontalScrollBar()->value(), right.horizontalScrollBar()->value());
+  left.verticalScrollBar()->setValue(77);
+  EXPECT_EQ(right.verticalScrollBar()->value(), 77);
+
+  lock.SetLocked(false);
+  left.ActualSize();
+  EXPECT_EQ(right.Picture().Zoom(), 2.0);
+}
+
+}  // namespace
+}  // namespace vesk
