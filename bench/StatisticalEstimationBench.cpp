@@ -1,15 +1,56 @@
 // The statistical method on noisy synthetic reference points in general
-// position, default settings: 30, 60 and 100 points.
+// position, default settings: 30, 60, 100, 200 and 300 points, with the peak
+// of heap memory in use during one analysis:
+//   build/bench/statistical_estimation_bench --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/resource.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 
 #include "estimation/Stat2DThread.h"
 #include "estimation/SubsetSearch.h"
 
+namespace {
+
+// Every heap allocation of the program passes here, so that the benchmark
+// can tell the largest amount held at once while the analysis runs.
+std::atomic<long long> heapInUse{0};
+std::atomic<long long> heapPeak{0};
+
+void* Allocate(std::size_t size) {
+  void* p = std::malloc(size == 0 ? 1 : size);
+  if (p == nullptr) throw std::bad_alloc();
+  const long long now = heapInUse += static_cast<long long>(malloc_usable_size(p));
+  long long peak = heapPeak.load(std::memory_order_relaxed);
+  while (now > peak && !heapPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+  }
+  return p;
+}
+
+void Release(void* p) noexcept {
+  if (p == nullptr) return;
+  heapInUse -= static_cast<long long>(malloc_usable_size(p));
+  std::free(p);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, std::size_t) noexcept { Release(p); }
+void operator delete[](void* p, std::size_t) noexcept { Release(p); }
+
 namespace vesk {
 namespace {
+
+constexpr double kMiB = 1024.0 * 1024.0;
 
 // Deterministic pseudo-random numbers in [0, 1), the same on every machine.
 class Lcg {
@@ -47,7 +88,10 @@ void BM_StatisticalFit(benchmark::State& state) {
   MakePoints(n, first, second);
   int solved = 0;
   double seconds = 0;
+  long long peakAbovePoints = 0;
   for (auto _ : state) {
+    const long long before = heapInUse.load();
+    heapPeak = before;
     const auto started = std::chrono::steady_clock::now();
     TransformCoefficients result(kOwnsItems);
     Stat2DThread worker(first, PointSetCode::FirstPhoto, second, PointSetCode::SecondPhoto, result);
@@ -60,11 +104,19 @@ void BM_StatisticalFit(benchmark::State& state) {
     solved = worker.SolvedCount;
     benchmark::DoNotOptimize(result.Items.data());
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (heapPeak.load() - before > peakAbovePoints) peakAbovePoints = heapPeak.load() - before;
   }
   const double subsets = static_cast<double>(FourPointSubsetCount(n));
   state.counters["subsets"] = subsets;
   state.counters["solved"] = solved;
   state.counters["ns_per_subset"] = seconds * 1e9 / (subsets * static_cast<double>(state.iterations()));
+  // Heap held at once beyond what was held before the analysis began.
+  state.counters["peak_heap_MiB"] = static_cast<double>(peakAbovePoints) / kMiB;
+  // The resident high-water mark of the whole process so far: it only grows,
+  // so it speaks for this run only where it rose above the runs before.
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["max_rss_MiB"] = static_cast<double>(usage.ru_maxrss) * 1024.0 / kMiB;
 }
 // Second argument: worker threads, 0 for one per core.
 BENCHMARK(BM_StatisticalFit)
@@ -73,6 +125,8 @@ BENCHMARK(BM_StatisticalFit)
     ->Args({60, 0})
     ->Args({100, 0})
     ->Args({100, 1})
+    ->Args({200, 0})
+    ->Args({300, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
