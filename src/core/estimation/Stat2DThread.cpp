@@ -6,6 +6,7 @@
 
 #include "estimation/FourPointSolver.h"
 #include "estimation/SigmaClipping.h"
+#include "estimation/SubsetAverages.h"
 #include "estimation/SubsetSearch.h"
 
 namespace vesk {
@@ -113,21 +114,22 @@ void Stat2DThread::Analyse() {
     return Progress == nullptr || !Progress->CancelRequested();
   };
   const double minAngle = MinAngle * kPi * (1.0 / 180);
-  std::optional<SampleStore> solved;
+  SubsetAveragingSettings settings;
+  settings.SigmaCount = SigmaCount;
+  settings.MemoryBudget = MemoryBudget;
+  settings.Search.Threads = WorkerThreads(ThreadCount);
+  SubsetAverages averages;
   try {
-    solved = SearchSubsets(source, target, minAngle, WorkerThreads(ThreadCount), progress);
+    averages = AverageSubsetSolutions(SubsetSearcher(source, target, minAngle), settings, progress);
   } catch (const std::bad_alloc&) {
     return Fail(StatisticsStatus::OutOfMemory);
   }
-  if (!solved) return Fail(StatisticsStatus::Cancelled);
-  samples_ = std::move(*solved);
-  SolvedCount = static_cast<int>(samples_.Count());
+  if (!averages.Completed) return Fail(StatisticsStatus::Cancelled);
+  SolvedCount = static_cast<int>(averages.SolvedCount);
   if (SolvedCount == 0) return Fail(StatisticsStatus::NoSubsetSolved);
 
-  const auto averages = SigmaClippedMeans<kCoefficientCount>([this](auto&& visit) { samples_.ForEachRow(visit); },
-                                                             samples_.Count(), SigmaCount);
   for (int q = 0; q < kCoefficientCount; ++q) {
-    const ClippedMean& average = averages[static_cast<std::size_t>(q)];
+    const ClippedMean& average = averages.Coefficients[static_cast<std::size_t>(q)];
     Mean = average.Mean;
     StdDev = average.StdDev;
     if (!average.Value) {
