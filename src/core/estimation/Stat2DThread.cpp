@@ -1,6 +1,8 @@
 #include "estimation/Stat2DThread.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <thread>
 
@@ -125,7 +127,9 @@ void Stat2DThread::Analyse() {
     return Fail(StatisticsStatus::OutOfMemory);
   }
   if (!averages.Completed) return Fail(StatisticsStatus::Cancelled);
-  SolvedCount = static_cast<int>(averages.SolvedCount);
+  // Past two thousand million solutions (some 700 points) the count no
+  // longer fits; it stays at the largest it can show.
+  SolvedCount = static_cast<int>(std::min<long long>(averages.SolvedCount, std::numeric_limits<int>::max()));
   if (SolvedCount == 0) return Fail(StatisticsStatus::NoSubsetSolved);
 
   for (int q = 0; q < kCoefficientCount; ++q) {

@@ -14,13 +14,14 @@ constexpr double kHeldBackForClipping = 0.05;
 
 // Maps the work of all passes onto the one progress range 0..total, as
 // AverageSubsetSolutions describes. Work is counted in enumerated subsets
-// over all passes, so pass p reports p · total plus its own count.
+// over all passes: a pass reports the work of the passes before it plus its
+// own count.
 class PassProgress {
  public:
   PassProgress(long long total, const SubsetProgress& report) : total_(total), report_(report) {}
 
-  SubsetProgress ForPass(int passesDone) {
-    const long long before = static_cast<long long>(passesDone) * total_;
+  // The reports of a pass that begins after `before` subsets of work.
+  SubsetProgress ForPass(long long before) {
     return [this, before](long long enumerated) { return Report(before + enumerated); };
   }
 
@@ -73,15 +74,17 @@ SubsetAverages AverageSubsetSolutions(const SubsetSearcher& searcher, const Subs
                                       const SubsetProgress& progress) {
   SubsetAverages averages;
   const long long total = searcher.SubsetCount();
-  const SubsetSearchOptions& search = settings.Search;
   PassProgress plan(total, progress);
 
   // First pass: keep the solutions while they fit; from the block that does
-  // not, sum them as they come, the kept ones first.
-  const std::size_t working = AveragingWorkingBytes(searcher, search);
+  // not, sum them as they come, the kept ones first. The kept ones stay for
+  // the later passes, which solve only the subsets from that block on.
+  const std::size_t working = AveragingWorkingBytes(searcher, settings.Search);
   const std::size_t keepLimit = settings.MemoryBudget > working ? settings.MemoryBudget - working : 0;
   SampleStore kept;
   bool keeping = true;
+  SubsetSearchOptions later = settings.Search;  // where the later passes take up
+  long long keptSubsets = 0;                    // enumerated before that
   SampleSums<K> sums;
   SpreadEstimate<K> spread;
   long long count = 0;
@@ -92,22 +95,23 @@ SubsetAverages AverageSubsetSolutions(const SubsetSearcher& searcher, const Subs
   };
   const SubsetProgress firstProgress = plan.ForPass(0);
   const bool firstDone = SolveSubsetsInOrder(
-      searcher, search,
-      [&](SampleStore& solutions) {
+      searcher, settings.Search,
+      [&](SampleStore& solutions, const SubsetBlock& block) {
         count += static_cast<long long>(solutions.Count());
         if (keeping) {
           if (kept.AllocatedBytes() + solutions.AllocatedBytes() <= keepLimit) {
             kept.Splice(std::move(solutions));
+            keptSubsets += block.Subsets;
             return;
           }
           keeping = false;
+          later.Start = block.First;
           sum(kept);
-          kept.Clear();
           // The rest of this pass, the squared deviations, and perhaps the
           // clipped sums once more.
-          const double rest = static_cast<double>(total - lastEnumerated);
+          const double again = static_cast<double>(total - keptSubsets);
           const double clipping = settings.GuessClippingBand ? kHeldBackForClipping : 1.0;
-          plan.Replan(rest + static_cast<double>(total) * (1.0 + clipping));
+          plan.Replan(static_cast<double>(total - lastEnumerated) + again * (1.0 + clipping));
         }
         sum(solutions);
       },
@@ -130,10 +134,25 @@ SubsetAverages AverageSubsetSolutions(const SubsetSearcher& searcher, const Subs
     return averages;
   }
 
-  // Further passes solve every subset again and fold the solutions in the
-  // same order, so each sum is the one a pass over kept solutions makes.
-  const auto checkCount = [count](long long again) {
+  // A further pass folds the kept solutions, then solves the other subsets
+  // again and folds theirs in the same order: each sum is the one a pass
+  // over all solutions kept would make.
+  long long workDone = total;
+  const auto foldAgain = [&](auto& sumsOfPass) {
+    FoldInOrder(kept, sumsOfPass);
+    long long again = static_cast<long long>(kept.Count());
+    const bool done = SolveSubsetsInOrder(
+        searcher, later,
+        [&](SampleStore& solutions, const SubsetBlock&) {
+          again += static_cast<long long>(solutions.Count());
+          FoldInOrder(solutions, sumsOfPass);
+        },
+        plan.ForPass(workDone));
+    if (!done) return false;
     if (again != count) throw std::logic_error("the subset solutions changed between passes");
+    workDone += total - keptSubsets;
+    ++averages.Passes;
+    return true;
   };
   std::array<ClippedMean, K>& result = averages.Coefficients;
   SquaredDeviationSums<K> squares = SetMeans(result, sums, n);
@@ -142,38 +161,25 @@ SubsetAverages AverageSubsetSolutions(const SubsetSearcher& searcher, const Subs
   if (n >= 2) {
     std::array<ClippedMean, K> estimated = result;
     for (std::size_t q = 0; q < K; ++q) estimated[q].StdDev = spread.StdDev(q);
-    GuessedBandSums<K> guess(ClippingBand(estimated, settings.SigmaCount));
-    long long again = 0;
-    const bool done = SolveSubsetsInOrder(
-        searcher, search,
-        [&](SampleStore& solutions) {
-          again += static_cast<long long>(solutions.Count());
-          FoldInOrder(solutions, squares);
-          if (settings.GuessClippingBand) FoldInOrder(solutions, guess);
-        },
-        plan.ForPass(averages.Passes));
-    if (!done) return averages;
-    checkCount(again);
-    ++averages.Passes;
+    struct SquaresAndGuess {
+      SquaredDeviationSums<K>& squares;
+      GuessedBandSums<K> guess;
+      bool guessing;
+      void Add(const double* row) {
+        squares.Add(row);
+        if (guessing) guess.Add(row);
+      }
+    } pass{squares, GuessedBandSums<K>(ClippingBand(estimated, settings.SigmaCount)), settings.GuessClippingBand};
+    if (!foldAgain(pass)) return averages;
     SetStdDevs(result, squares, n);
     band = ClippingBand(result, settings.SigmaCount);
-    clipped = settings.GuessClippingBand && guess.SettleInto(band);
+    clipped = pass.guessing && pass.guess.SettleInto(band);
   } else {
     band = ClippingBand(result, settings.SigmaCount);
   }
   if (!clipped) {
-    plan.Replan(static_cast<double>(total));
-    long long again = 0;
-    const bool done = SolveSubsetsInOrder(
-        searcher, search,
-        [&](SampleStore& solutions) {
-          again += static_cast<long long>(solutions.Count());
-          FoldInOrder(solutions, band);
-        },
-        plan.ForPass(averages.Passes));
-    if (!done) return averages;
-    checkCount(again);
-    ++averages.Passes;
+    plan.Replan(static_cast<double>(total - keptSubsets));
+    if (!foldAgain(band)) return averages;
   }
   SetClippedValues(result, band);
   averages.Completed = plan.Finish();

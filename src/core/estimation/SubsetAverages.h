@@ -32,7 +32,7 @@ struct SubsetAverages {
   long long SolvedCount = 0;
   // Filled when completed and SolvedCount > 0.
   std::array<ClippedMean, kCoefficientCount> Coefficients{};
-  int Passes = 0;  // enumerations of all subsets: 1 when the solutions were kept
+  int Passes = 0;  // passes over the solutions: 1 when they were all kept
 };
 
 // The memory the averaging needs whether it keeps solutions or not: the
@@ -43,13 +43,16 @@ std::size_t AveragingWorkingBytes(const SubsetSearcher& searcher, const SubsetSe
 // Solves every admissible subset of `searcher` and averages each coefficient
 // of the solutions with sigma clipping, exactly as SigmaClippedMeans does
 // over all solutions in enumeration order, whether they were kept or not.
+// Solutions are kept as long as they fit the budget; when they stop fitting,
+// those kept so far stay, and each later pass over the solutions folds them
+// and then solves the subsets after them again.
 // `progress` hears positions from 0 to the subset count. When the solutions
 // are kept, those are the subsets enumerated, as the search reports them.
 // Otherwise each further pass moves the position on: once it is known that
 // more passes are needed, the rest of the way to the subset count is shared
-// out in proportion to the work still planned, a small share being held
-// back for a pass that is needed only when the guessed clipping band was
-// not good enough (and given out at the end when it was).
+// out in proportion to the subsets still to be enumerated, a small share
+// being held back for a pass that is needed only when the guessed clipping
+// band was not good enough (and given out at the end when it was).
 SubsetAverages AverageSubsetSolutions(const SubsetSearcher& searcher, const SubsetAveragingSettings& settings,
                                       const SubsetProgress& progress);
 

@@ -27,8 +27,8 @@ std::thread StartStdThread(std::function<void()> body) { return std::thread(std:
 // however fast the workers run ahead.
 class OrderedSearch {
  public:
-  OrderedSearch(const SubsetSearcher& searcher, long long subsetsPerBlock, int window)
-      : searcher_(searcher), subsetsPerBlock_(subsetsPerBlock), slots_(static_cast<std::size_t>(window)) {}
+  OrderedSearch(const SubsetSearcher& searcher, const SubsetTriple& start, long long subsetsPerBlock, int window)
+      : searcher_(searcher), subsetsPerBlock_(subsetsPerBlock), slots_(static_cast<std::size_t>(window)), next_(start) {}
 
   // Before each worker starts, and undone when it did not.
   void WorkerStarting() {
@@ -63,7 +63,7 @@ class OrderedSearch {
           const std::lock_guard lock(mutex_);
           Slot& slot = slots_[static_cast<std::size_t>(index % Window())];
           slot.Solutions = std::move(solutions);
-          slot.Subsets = block.Subsets;
+          slot.Block = block;
           slot.Ready = true;
         }
         slotFilled_.notify_one();
@@ -81,10 +81,9 @@ class OrderedSearch {
 
   // The calling thread's part: folds the blocks in order and reports
   // progress. True when every block was folded, false when progress asked
-  // to stop or a worker failed.
-  bool Drive(const SolutionFold& fold, const SubsetProgress& progress) {
+  // to stop or a worker failed. `enumerated` counts the subsets folded.
+  bool Drive(const SolutionFold& fold, const SubsetProgress& progress, long long& enumerated) {
     using Clock = std::chrono::steady_clock;
-    long long enumerated = 0;
     Clock::time_point lastReport = Clock::now();
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -95,11 +94,12 @@ class OrderedSearch {
         slot.Solutions.Clear();
         slot.Ready = false;
         ++folded_;
-        const long long subsets = slot.Subsets;
+        const SubsetBlock block = slot.Block;
         lock.unlock();
         slotFreed_.notify_all();
-        fold(solutions);
-        enumerated += subsets;
+        fold(solutions, block);
+        enumerated += block.Subsets;
+        solutions.Clear();
         const bool goOn = Clock::now() - lastReport < kReportPeriod || Report(progress, enumerated, lastReport);
         lock.lock();
         if (!goOn) return false;
@@ -132,7 +132,7 @@ class OrderedSearch {
  private:
   struct Slot {
     SampleStore Solutions;
-    long long Subsets = 0;
+    SubsetBlock Block;
     bool Ready = false;
   };
 
@@ -159,21 +159,21 @@ class OrderedSearch {
   std::exception_ptr failure_;
 };
 
-bool SolveOnCallingThread(const SubsetSearcher& searcher, long long subsetsPerBlock, const SolutionFold& fold,
-                          const SubsetProgress& progress) {
+bool SolveOnCallingThread(const SubsetSearcher& searcher, const SubsetTriple& start, long long subsetsPerBlock,
+                          const SolutionFold& fold, const SubsetProgress& progress) {
   const std::atomic<bool> never{false};
-  SubsetTriple next;
+  SubsetTriple next = start;
   long long enumerated = 0;
   for (;;) {
     const SubsetBlock block = searcher.TakeBlock(next, subsetsPerBlock);
     if (block.Triples == 0) break;
     SampleStore solutions;
     searcher.Solve(block, solutions, never);
-    fold(solutions);
+    fold(solutions, block);
     enumerated += block.Subsets;
     if (!progress(enumerated)) return false;
   }
-  return progress(searcher.SubsetCount());
+  return progress(enumerated);
 }
 
 }  // namespace
@@ -322,9 +322,9 @@ bool SolveSubsetsInOrder(const SubsetSearcher& searcher, const SubsetSearchOptio
   const long long subsetsPerBlock = std::max(1LL, options.SubsetsPerBlock);
   const long long blocks = searcher.SubsetCount() / subsetsPerBlock + 1;
   const int threads = static_cast<int>(std::clamp<long long>(options.Threads, 1, std::min<long long>(blocks, kMaxThreads)));
-  if (threads == 1) return SolveOnCallingThread(searcher, subsetsPerBlock, fold, progress);
+  if (threads == 1) return SolveOnCallingThread(searcher, options.Start, subsetsPerBlock, fold, progress);
 
-  OrderedSearch search(searcher, subsetsPerBlock, BlocksInFlight(threads) - 1);
+  OrderedSearch search(searcher, options.Start, subsetsPerBlock, BlocksInFlight(threads) - 1);
   std::vector<std::thread> workers;
   workers.reserve(static_cast<std::size_t>(threads));
   const auto stopAndJoin = [&] {
@@ -333,6 +333,7 @@ bool SolveSubsetsInOrder(const SubsetSearcher& searcher, const SubsetSearchOptio
   };
   const ThreadStarter& start = options.StartThread ? options.StartThread : ThreadStarter(StartStdThread);
   bool completed = false;
+  long long enumerated = 0;
   try {
     for (int t = 0; t < threads; ++t) {
       search.WorkerStarting();
@@ -347,15 +348,15 @@ bool SolveSubsetsInOrder(const SubsetSearcher& searcher, const SubsetSearchOptio
         throw;
       }
     }
-    if (workers.empty()) return SolveOnCallingThread(searcher, subsetsPerBlock, fold, progress);
-    completed = search.Drive(fold, progress);
+    if (workers.empty()) return SolveOnCallingThread(searcher, options.Start, subsetsPerBlock, fold, progress);
+    completed = search.Drive(fold, progress, enumerated);
   } catch (...) {
     stopAndJoin();
     throw;
   }
   stopAndJoin();
   if (const std::exception_ptr failure = search.Failure()) std::rethrow_exception(failure);
-  return completed && progress(searcher.SubsetCount());
+  return completed && progress(enumerated);
 }
 
 }  // namespace vesk

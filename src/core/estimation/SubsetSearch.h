@@ -91,6 +91,9 @@ struct SubsetSearchOptions {
   // Worker threads; with 1 (or when none can be started) everything runs on
   // the calling thread.
   int Threads = 1;
+  // The first triple enumerated: the search may take up where an earlier
+  // one left off.
+  SubsetTriple Start;
   // Enumerated subsets per unit of work, rounded up to whole triples: small
   // enough to be answered quickly, large enough to keep the workers busy.
   long long SubsetsPerBlock = 16384;
@@ -101,22 +104,24 @@ struct SubsetSearchOptions {
 // Told the number of subsets enumerated so far; false asks the search to stop.
 using SubsetProgress = std::function<bool(long long enumerated)>;
 
-// Receives one block's solutions; may take them over.
-using SolutionFold = std::function<void(SampleStore& solutions)>;
+// Receives one block's solutions (and which block they are); may take them
+// over.
+using SolutionFold = std::function<void(SampleStore& solutions, const SubsetBlock& block)>;
 
 // Most units of work done and not yet folded at one time, with `threads`
 // workers: what bounds the search's own memory.
 int BlocksInFlight(int threads);
 
 // Enumerates every subset i < j < k < m of the common point indexes in
-// lexicographic order, keeps those that pass the distance and angle tests in
-// both lists and solves each exactly. The workers solve blocks of subsets in
-// any order, but `fold` gets the blocks on the calling thread strictly in
-// enumeration order, so whatever it sums does not depend on the number of
-// threads. `progress` runs on the calling thread too, about every 20 ms (or
-// after every block without workers) and at the end with the total count.
-// False when the search was stopped, also when the stop request came with
-// that last report. Thread creation that fails leaves the work to the threads
+// lexicographic order, from the options' start on, keeps those that pass the
+// distance and angle tests in both lists and solves each exactly. The
+// workers solve blocks of subsets in any order, but `fold` gets the blocks on
+// the calling thread strictly in enumeration order, so whatever it sums does
+// not depend on the number of threads. `progress` runs on the calling thread
+// too, with the subsets enumerated from the start on: about every 20 ms (or
+// after every block without workers) and at the end with all of them. False
+// when the search was stopped, also when the stop request came with that
+// last report. Thread creation that fails leaves the work to the threads
 // started, at least the calling one.
 bool SolveSubsetsInOrder(const SubsetSearcher& searcher, const SubsetSearchOptions& options, const SolutionFold& fold,
                          const SubsetProgress& progress);

@@ -64,7 +64,7 @@ Recorded SolveAll(const SubsetSearcher& searcher, const SubsetSearchOptions& opt
   Recorded recorded;
   const bool done = SolveSubsetsInOrder(
       searcher, options,
-      [&recorded](SampleStore& solutions) {
+      [&recorded](SampleStore& solutions, const SubsetBlock&) {
         solutions.ForEachRow([&recorded](const double* row) { recorded.rows.insert(recorded.rows.end(), row, row + 8); });
       },
       [&recorded](long long enumerated) {
@@ -287,7 +287,7 @@ TEST(SubsetAveragesTest, AFailingFoldEndsTheSearchWithItsErrorOnceTheWorkersAreD
     int blocks = 0;
     EXPECT_THROW(SolveSubsetsInOrder(
                      searcher, options,
-                     [&blocks](SampleStore&) {
+                     [&blocks](SampleStore&, const SubsetBlock&) {
                        if (++blocks == 3) throw std::bad_alloc();
                      },
                      [](long long) { return true; }),
