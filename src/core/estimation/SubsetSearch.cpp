@@ -289,27 +289,41 @@ void SubsetSearcher::SolveTriple(int i, int j, int k, SampleStore& solutions) co
   const double* sourceJ = &source_.Angles[row[1]];
   const double targetJK = targetJ[k];
   const double sourceJK = sourceJ[k];
-  FourPoints four;
+  // Accepted subsets are solved a few at a time, their solutions appended
+  // in enumeration order.
+  FourPoints four[kMaxSystemsAtOnce];
   const int corners[3] = {i, j, k};
   for (int slot = 0; slot < 3; ++slot) {
     const std::size_t p = static_cast<std::size_t>(corners[slot]);
-    four.SourceX[slot] = source_.X[p];
-    four.SourceY[slot] = source_.Y[p];
-    four.TargetX[slot] = target_.X[p];
-    four.TargetY[slot] = target_.Y[p];
+    for (FourPoints& points : four) {
+      points.SourceX[slot] = source_.X[p];
+      points.SourceY[slot] = source_.Y[p];
+      points.TargetX[slot] = target_.X[p];
+      points.TargetY[slot] = target_.Y[p];
+    }
   }
-  CoefficientArray solution;
+  CoefficientArray solution[kMaxSystemsAtOnce];
+  bool solved[kMaxSystemsAtOnce];
+  int pending = 0;
+  const auto solvePending = [&] {
+    SolveFourPointSystems(four, pending, solution, solved);
+    for (int s = 0; s < pending; ++s)
+      if (solved[s]) solutions.Append(solution[s]);
+    pending = 0;
+  };
   for (int m = k + 1; m < n_; ++m) {
     if (!farI[m] || !farJ[m] || !farK[m]) continue;
     if (!Apart(targetIJ, targetI[m]) || !Apart(targetIK, targetI[m]) || !Apart(targetJK, targetJ[m])) continue;
     if (!Apart(sourceIJ, sourceI[m]) || !Apart(sourceIK, sourceI[m]) || !Apart(sourceJK, sourceJ[m])) continue;
     const std::size_t p = static_cast<std::size_t>(m);
-    four.SourceX[3] = source_.X[p];
-    four.SourceY[3] = source_.Y[p];
-    four.TargetX[3] = target_.X[p];
-    four.TargetY[3] = target_.Y[p];
-    if (SolveFourPointSystem(four, solution)) solutions.Append(solution);
+    FourPoints& points = four[pending];
+    points.SourceX[3] = source_.X[p];
+    points.SourceY[3] = source_.Y[p];
+    points.TargetX[3] = target_.X[p];
+    points.TargetY[3] = target_.Y[p];
+    if (++pending == kMaxSystemsAtOnce) solvePending();
   }
+  if (pending > 0) solvePending();
 }
 
 int BlocksInFlight(int threads) {
