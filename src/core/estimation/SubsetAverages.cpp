@@ -139,16 +139,23 @@ SubsetAverages AverageSubsetSolutions(const SubsetSearcher& searcher, const Subs
   // over all solutions kept would make.
   long long workDone = total;
   const auto foldAgain = [&](auto& sumsOfPass) {
-    FoldInOrder(kept, sumsOfPass);
+    // The kept ones go first, while the workers already solve the rest.
+    bool keptFolded = false;
+    const auto foldKept = [&] {
+      if (!keptFolded) FoldInOrder(kept, sumsOfPass);
+      keptFolded = true;
+    };
     long long again = static_cast<long long>(kept.Count());
     const bool done = SolveSubsetsInOrder(
         searcher, later,
         [&](SampleStore& solutions, const SubsetBlock&) {
+          foldKept();
           again += static_cast<long long>(solutions.Count());
           FoldInOrder(solutions, sumsOfPass);
         },
         plan.ForPass(workDone));
     if (!done) return false;
+    foldKept();
     if (again != count) throw std::logic_error("the subset solutions changed between passes");
     workDone += total - keptSubsets;
     ++averages.Passes;
