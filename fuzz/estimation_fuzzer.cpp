@@ -1,7 +1,7 @@
 // Arbitrary coordinates for both estimation methods: no crash, no undefined
 // behaviour, a least-squares set empty or complete and finite, and the
 // statistical result the same bits whether the subset search runs on one
-// thread or on three.
+// thread or on three, and whether its solutions are kept or computed again.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -24,12 +24,13 @@ double Take(const std::uint8_t*& data, std::size_t& size) {
 }
 
 void Analyse(const vesk::VT_Points& source, const vesk::VT_Points& target, double sigma, double angle, int threads,
-             vesk::TransformCoefficients& result) {
+             std::size_t memoryBudget, vesk::TransformCoefficients& result) {
   vesk::Stat2DThread worker(source, vesk::PointSetCode::FirstPhoto, target, vesk::PointSetCode::SecondPhoto, result);
   worker.SigmaCount = sigma;
   worker.MinAngle = angle;
   worker.Width1 = worker.Height1 = worker.Width2 = worker.Height2 = 10;
   worker.ThreadCount = threads;
+  worker.MemoryBudget = memoryBudget;
   worker.Analyse();
   if (result.Count() > 8) std::abort();
 }
@@ -61,12 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const vesk::VT_Point* c : fitted.Items)
     if (!std::isfinite(c->X)) std::abort();
 
+  const double sigmaCount = std::isnan(sigma) ? 3 : sigma;
+  const double minAngle = std::isnan(angle) ? 10 : angle;
   vesk::TransformCoefficients single(vesk::kOwnsItems);
   vesk::TransformCoefficients shared(vesk::kOwnsItems);
-  Analyse(source, target, std::isnan(sigma) ? 3 : sigma, std::isnan(angle) ? 10 : angle, 1, single);
-  Analyse(source, target, std::isnan(sigma) ? 3 : sigma, std::isnan(angle) ? 10 : angle, 3, shared);
-  if (single.Count() != shared.Count()) std::abort();
-  for (int q = 0; q < single.Count(); ++q)
-    if (std::memcmp(&single.Get(q)->X, &shared.Get(q)->X, sizeof(double)) != 0) std::abort();
+  vesk::TransformCoefficients unkept(vesk::kOwnsItems);
+  Analyse(source, target, sigmaCount, minAngle, 1, vesk::kDefaultStatisticsMemoryBudget, single);
+  Analyse(source, target, sigmaCount, minAngle, 3, vesk::kDefaultStatisticsMemoryBudget, shared);
+  Analyse(source, target, sigmaCount, minAngle, 2, 0, unkept);
+  for (const vesk::TransformCoefficients* other : {&shared, &unkept}) {
+    if (single.Count() != other->Count()) std::abort();
+    for (int q = 0; q < single.Count(); ++q)
+      if (std::memcmp(&single.Get(q)->X, &other->Get(q)->X, sizeof(double)) != 0) std::abort();
+  }
   return 0;
 }

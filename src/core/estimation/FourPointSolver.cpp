@@ -57,16 +57,20 @@ inline void EliminateRow(double* row, const double* pivotRow, double f, double p
   for (; t <= kRightSide; ++t) row[t] = row[t] - f * pivotRow[t] / pivot;
 }
 
-}  // namespace
+// One system on its way: the augmented matrix and its rows in their
+// current order.
+struct System {
+  double Storage[kRows][kRows + 1];
+  Rows M;
+};
 
-bool SolveFourPointSystem(const FourPoints& points, CoefficientArray& u) {
-  double storage[kRows][kRows + 1];
+void BuildSystem(const FourPoints& points, System& system) {
   for (int p = 0; p < 4; ++p) {
     const double x = points.SourceX[p];
     const double y = points.SourceY[p];
     const double X = points.TargetX[p];
     const double Y = points.TargetY[p];
-    double* top = storage[p];
+    double* top = system.Storage[p];
     top[0] = x;
     top[1] = y;
     top[2] = 1;
@@ -76,7 +80,7 @@ bool SolveFourPointSystem(const FourPoints& points, CoefficientArray& u) {
     top[6] = 0;
     top[7] = 0;
     top[8] = X;
-    double* bottom = storage[p + 4];
+    double* bottom = system.Storage[p + 4];
     bottom[0] = 0;
     bottom[1] = 0;
     bottom[2] = 0;
@@ -87,34 +91,36 @@ bool SolveFourPointSystem(const FourPoints& points, CoefficientArray& u) {
     bottom[7] = 1;
     bottom[8] = Y;
   }
-  Rows M;
-  for (int r = 0; r < kRows; ++r) M[r] = storage[r];
+  for (int r = 0; r < kRows; ++r) system.M[r] = system.Storage[r];
+}
 
-  if (!RepairDiagonal(M)) return false;
-
-  for (int r = 0; r < kRows - 1; ++r) {
-    // The largest entry strictly below the diagonal, first one on ties;
-    // row r keeps its place only when everything below it is zero.
-    int largest = -1;
-    double largestAbs = 0;
-    for (int row = r + 1; row < kRows; ++row) {
-      const double a = std::fabs(M[row][r]);
-      if (a > largestAbs) {
-        largestAbs = a;
-        largest = row;
-      }
-    }
-    if (largest >= 0) std::swap(M[r], M[largest]);
-    const double* pivotRow = M[r];
-    const double pivot = pivotRow[r];
-    if (pivot == 0) return false;
-    for (int s = r + 1; s < kRows; ++s) {
-      // Column r itself is never read again below the diagonal, so it is
-      // not updated.
-      EliminateRow(M[s], pivotRow, M[s][r], pivot, r + 1);
+// Elimination of column r with row exchange; false on a zero pivot.
+bool EliminateColumn(Rows& M, int r) {
+  // The largest entry strictly below the diagonal, first one on ties;
+  // row r keeps its place only when everything below it is zero.
+  int largest = -1;
+  double largestAbs = 0;
+  for (int row = r + 1; row < kRows; ++row) {
+    const double a = std::fabs(M[row][r]);
+    if (a > largestAbs) {
+      largestAbs = a;
+      largest = row;
     }
   }
+  if (largest >= 0) std::swap(M[r], M[largest]);
+  const double* pivotRow = M[r];
+  const double pivot = pivotRow[r];
+  if (pivot == 0) return false;
+  for (int s = r + 1; s < kRows; ++s) {
+    // Column r itself is never read again below the diagonal, so it is
+    // not updated.
+    EliminateRow(M[s], pivotRow, M[s][r], pivot, r + 1);
+  }
+  return true;
+}
 
+// Determinant test and back substitution.
+bool BackSubstitute(const Rows& M, CoefficientArray& u) {
   double determinant = M[0][0];
   for (int r = 1; r < kRows; ++r) determinant = determinant * M[r][r];
   if (std::fabs(determinant) < kMinDeterminant) return false;
@@ -129,6 +135,31 @@ bool SolveFourPointSystem(const FourPoints& points, CoefficientArray& u) {
   for (const double value : u)
     if (!std::isfinite(value)) return false;
   return true;
+}
+
+}  // namespace
+
+bool SolveFourPointSystem(const FourPoints& points, CoefficientArray& u) {
+  System system;
+  BuildSystem(points, system);
+  if (!RepairDiagonal(system.M)) return false;
+  for (int r = 0; r < kRows - 1; ++r)
+    if (!EliminateColumn(system.M, r)) return false;
+  return BackSubstitute(system.M, u);
+}
+
+void SolveFourPointSystems(const FourPoints* points, int count, CoefficientArray* solutions, bool* solved) {
+  // Each step of one system waits for the long divisions of the step before;
+  // the other systems' steps fill that time. Each system goes through
+  // exactly the operations it goes through alone.
+  System systems[kMaxSystemsAtOnce];
+  for (int k = 0; k < count; ++k) {
+    BuildSystem(points[k], systems[k]);
+    solved[k] = RepairDiagonal(systems[k].M);
+  }
+  for (int r = 0; r < kRows - 1; ++r)
+    for (int k = 0; k < count; ++k) solved[k] = solved[k] && EliminateColumn(systems[k].M, r);
+  for (int k = 0; k < count; ++k) solved[k] = solved[k] && BackSubstitute(systems[k].M, solutions[k]);
 }
 
 }  // namespace vesk

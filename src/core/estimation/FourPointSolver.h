@@ -18,4 +18,10 @@ struct FourPoints {
 // or a non-finite coefficient.
 bool SolveFourPointSystem(const FourPoints& points, CoefficientArray& coefficients);
 
+// Up to kMaxSystemsAtOnce independent systems at once, each with the bits it
+// gets alone, in less time than one after the other. solved[k] tells
+// whether system k has a solution, then in solutions[k].
+inline constexpr int kMaxSystemsAtOnce = 4;
+void SolveFourPointSystems(const FourPoints* points, int count, CoefficientArray* solutions, bool* solved);
+
 }  // namespace vesk

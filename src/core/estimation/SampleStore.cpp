@@ -21,6 +21,14 @@ void SampleStore::Splice(SampleStore&& later) {
   later.Clear();
 }
 
+std::size_t SampleStore::BytesFor(std::size_t samples) {
+  const std::size_t blocks = (samples + kSamplesPerBlock - 1) / kSamplesPerBlock;
+  // The block list doubles as it grows.
+  std::size_t listCapacity = 1;
+  while (listCapacity < blocks) listCapacity *= 2;
+  return blocks * kBytesPerBlock + listCapacity * sizeof(Block);
+}
+
 void SampleStore::Clear() {
   blocks_.clear();
   count_ = 0;

@@ -18,6 +18,11 @@ class SampleStore {
   void Splice(SampleStore&& later);
   void Clear();
   std::size_t Count() const { return count_; }
+  // Heap memory held for the samples, whether filled or not.
+  std::size_t AllocatedBytes() const { return blocks_.capacity() * sizeof(Block) + blocks_.size() * kBytesPerBlock; }
+  // What a store of `samples` samples holds at most once they are appended
+  // one by one (not spliced).
+  static std::size_t BytesFor(std::size_t samples);
 
   // Calls visit(row) for every sample in order, row pointing at its eight
   // coefficients.
@@ -31,6 +36,7 @@ class SampleStore {
 
  private:
   static constexpr std::size_t kSamplesPerBlock = 1024;
+  static constexpr std::size_t kBytesPerBlock = kSamplesPerBlock * kCoefficientCount * sizeof(double);
   struct Block {
     std::unique_ptr<double[]> Values;
     std::size_t Count = 0;

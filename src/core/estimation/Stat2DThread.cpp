@@ -1,10 +1,13 @@
 #include "estimation/Stat2DThread.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <thread>
 
 #include "estimation/SigmaClipping.h"
+#include "estimation/SubsetAverages.h"
 #include "estimation/SubsetSearch.h"
 #include "model/NumericHelpers.h"
 
@@ -77,27 +80,35 @@ void Stat2DThread::Analyse() {
   const SubsetPointTable source = PrepareSubsetPointTable(SourcePoints, n, DistanceThreshold(SourceCode));
   const long long period = TickPeriod(SubsetsPerTick);
   long long ticks = 0;
+  // A stop request is looked at before every tick, so none follows it.
+  const auto stopped = [this] { return Cancel != nullptr && Cancel->Requested(); };
   const auto progress = [&](long long enumerated) {
     if (period > 0)
-      for (; ticks < enumerated / period; ++ticks) ProgressTick();
-    return Cancel == nullptr || !Cancel->Requested();
+      for (; ticks < enumerated / period; ++ticks) {
+        if (stopped()) return false;
+        ProgressTick();
+      }
+    return !stopped();
   };
   const double minAngle = MinAngle * kPi * (1.0 / 180);
-  std::optional<SampleStore> solved;
+  SubsetAveragingSettings settings;
+  settings.SigmaCount = SigmaCount;
+  settings.MemoryBudget = MemoryBudget;
+  settings.Search.Threads = WorkerThreads(ThreadCount);
+  SubsetAverages averages;
   try {
-    solved = SearchSubsets(source, target, minAngle, WorkerThreads(ThreadCount), progress);
+    averages = AverageSubsetSolutions(SubsetSearcher(source, target, minAngle), settings, progress);
   } catch (const std::bad_alloc&) {
     return Fail(StatisticsStatus::OutOfMemory);
   }
-  if (!solved) return Fail(StatisticsStatus::Cancelled);
-  samples_ = std::move(*solved);
-  SolvedCount = static_cast<int>(samples_.Count());
+  if (!averages.Completed) return Fail(StatisticsStatus::Cancelled);
+  // Past two thousand million solutions (some 700 points) the count no
+  // longer fits; it stays at the largest it can show.
+  SolvedCount = static_cast<int>(std::min<long long>(averages.SolvedCount, std::numeric_limits<int>::max()));
   if (SolvedCount == 0) return Fail(StatisticsStatus::NoSubsetSolved);
 
-  const auto averages = SigmaClippedMeans<kCoefficientCount>([this](auto&& visit) { samples_.ForEachRow(visit); },
-                                                             samples_.Count(), SigmaCount);
   for (int q = 0; q < kCoefficientCount; ++q) {
-    const ClippedMean& average = averages[static_cast<std::size_t>(q)];
+    const ClippedMean& average = averages.Coefficients[static_cast<std::size_t>(q)];
     Mean = average.Mean;
     StdDev = average.StdDev;
     if (!average.Value) {

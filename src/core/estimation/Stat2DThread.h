@@ -2,6 +2,7 @@
 
 #include "estimation/FitPlan.h"
 #include "estimation/SampleStore.h"
+#include "estimation/SubsetAverages.h"
 #include "estimation/TransformCoefficients.h"
 #include "model/VT_Points.h"
 #include "progress/ElapsedTime.h"
@@ -56,6 +57,9 @@ class Stat2DThread {
   // Asked between blocks of subsets; a request ends the analysis as Cancelled.
   const CancelToken* Cancel = nullptr;
   int ThreadCount = 0;  // worker threads for the subset search; 0 = one per core
+  // Memory for the solutions beyond the points; past it they are computed
+  // again for each sum instead of kept, with the same result.
+  std::size_t MemoryBudget = kDefaultStatisticsMemoryBudget;
 
   int SolvedCount = 0;
   double Mean = 0;  // working values of the coefficient averaged last

@@ -1,111 +1,183 @@
 #include "estimation/SubsetSearch.h"
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <system_error>
-#include <thread>
-
-#include "model/NumericHelpers.h"
+#include <utility>
 
 #include "estimation/FourPointSolver.h"
+#include "model/NumericHelpers.h"
 
 namespace vesk {
 namespace {
 
+constexpr int kMaxThreads = 64;
+constexpr int kBlocksPerWorker = 4;
+constexpr auto kReportPeriod = std::chrono::milliseconds(20);
 
-long long PairCount(long long n) { return n >= 2 ? n * (n - 1) / 2 : 0; }
+std::thread StartStdThread(std::function<void()> body) { return std::thread(std::move(body)); }
 
-struct SharedState {
-  std::atomic<int> NextTask{0};
-  std::atomic<long long> Enumerated{0};
-  std::atomic<bool> Stop{false};
-  std::mutex Mutex;
-  std::condition_variable Finished;
-  int RunningWorkers = 0;
-  std::exception_ptr Failure;
-};
-
-class Searcher {
+// The blocks of one search handed from the workers to the calling thread in
+// enumeration order. A worker takes the next block only while fewer than
+// `window` blocks wait to be folded, so the memory held stays bounded
+// however fast the workers run ahead.
+class OrderedSearch {
  public:
-  Searcher(const SubsetPointTable& source, const SubsetPointTable& target, double minAngle)
-      : source_(source), target_(target), n_(target.Count), minAngle_(minAngle) {
-    far_.resize(static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_));
-    for (std::size_t p = 0; p < far_.size(); ++p) far_[p] = source.FarEnough[p] && target.FarEnough[p];
+  OrderedSearch(const SubsetSearcher& searcher, const SubsetTriple& start, long long subsetsPerBlock, int window)
+      : searcher_(searcher),
+        subsetsPerBlock_(subsetsPerBlock),
+        slots_(static_cast<std::size_t>(window)),
+        next_(start) {}
+
+  // Before each worker starts, and undone when it did not.
+  void WorkerStarting() {
+    const std::lock_guard lock(mutex_);
+    ++running_;
+  }
+  void WorkerNotStarted() {
+    const std::lock_guard lock(mutex_);
+    --running_;
   }
 
-  int TaskCount() const { return n_ >= 4 ? n_ - 3 : 0; }
+  void Work() {
+    try {
+      for (;;) {
+        SubsetBlock block;
+        long long index = 0;
+        {
+          std::unique_lock lock(mutex_);
+          slotFreed_.wait(lock, [this] { return stop_ || exhausted_ || taken_ < folded_ + Window(); });
+          if (stop_ || exhausted_) break;
+          block = searcher_.TakeBlock(next_, subsetsPerBlock_);
+          if (block.Triples == 0) {
+            exhausted_ = true;
+            slotFilled_.notify_one();
+            break;
+          }
+          index = taken_++;
+        }
+        SampleStore solutions;
+        if (!searcher_.Solve(block, solutions, stop_)) break;
+        {
+          const std::lock_guard lock(mutex_);
+          Slot& slot = slots_[static_cast<std::size_t>(index % Window())];
+          slot.Solutions = std::move(solutions);
+          slot.Block = block;
+          slot.Ready = true;
+        }
+        slotFilled_.notify_one();
+      }
+    } catch (...) {
+      const std::lock_guard lock(mutex_);
+      if (!failure_) failure_ = std::current_exception();
+      stop_ = true;
+      slotFreed_.notify_all();
+    }
+    const std::lock_guard lock(mutex_);
+    --running_;
+    slotFilled_.notify_one();
+  }
 
-  // All subsets with first index i, solutions appended to `store`. `afterPair`
-  // runs after each second index; false stops the search.
-  template <typename AfterPair>
-  void RunTask(int i, SampleStore& store, SharedState& shared, AfterPair&& afterPair) const {
-    const std::size_t n = static_cast<std::size_t>(n_);
-    const std::uint8_t* farI = &far_[static_cast<std::size_t>(i) * n];
-    const double* targetI = &target_.Angles[static_cast<std::size_t>(i) * n];
-    const double* sourceI = &source_.Angles[static_cast<std::size_t>(i) * n];
-    FourPoints four;
-    CoefficientArray solution;
-    Load(four, 0, i);
-    for (int j = i + 1; j < n_ - 2; ++j) {
-      if (shared.Stop.load(std::memory_order_relaxed)) return;
-      if (farI[j]) SearchWithPair(j, farI, targetI, sourceI, four, solution, store);
-      shared.Enumerated.fetch_add(PairCount(n_ - 1 - j), std::memory_order_relaxed);
-      if (!afterPair()) {
-        shared.Stop = true;
-        return;
+  // The calling thread's part: folds the blocks in order and reports
+  // progress. True when every block was folded, false when progress asked
+  // to stop or a worker failed. `enumerated` counts the subsets folded.
+  bool Drive(const SolutionFold& fold, const SubsetProgress& progress, long long& enumerated) {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastReport = Clock::now();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (stop_) return false;
+      Slot& slot = slots_[static_cast<std::size_t>(folded_ % Window())];
+      if (slot.Ready) {
+        SampleStore solutions = std::move(slot.Solutions);
+        slot.Solutions.Clear();
+        slot.Ready = false;
+        ++folded_;
+        const SubsetBlock block = slot.Block;
+        lock.unlock();
+        slotFreed_.notify_all();
+        fold(solutions, block);
+        enumerated += block.Subsets;
+        solutions.Clear();
+        const bool goOn = Clock::now() - lastReport < kReportPeriod || Report(progress, enumerated, lastReport);
+        lock.lock();
+        if (!goOn) return false;
+        continue;
+      }
+      if (exhausted_ && folded_ == taken_) return true;
+      if (running_ == 0) return false;  // only after a failure, which also stops the search
+      slotFilled_.wait_until(lock, lastReport + kReportPeriod);
+      if (Clock::now() - lastReport >= kReportPeriod) {
+        lock.unlock();
+        const bool goOn = Report(progress, enumerated, lastReport);
+        lock.lock();
+        if (!goOn) return false;
       }
     }
+  }
+
+  // Lets every worker go; they end at their next look at the flag.
+  void Stop() {
+    const std::lock_guard lock(mutex_);
+    stop_ = true;
+    slotFreed_.notify_all();
+  }
+
+  std::exception_ptr Failure() {
+    const std::lock_guard lock(mutex_);
+    return failure_;
   }
 
  private:
-  void Load(FourPoints& four, int slot, int index) const {
-    const std::size_t p = static_cast<std::size_t>(index);
-    four.SourceX[slot] = source_.X[p];
-    four.SourceY[slot] = source_.Y[p];
-    four.TargetX[slot] = target_.X[p];
-    four.TargetY[slot] = target_.Y[p];
+  struct Slot {
+    SampleStore Solutions;
+    SubsetBlock Block;
+    bool Ready = false;
+  };
+
+  static bool Report(const SubsetProgress& progress, long long enumerated, std::chrono::steady_clock::time_point& at) {
+    const bool goOn = progress(enumerated);
+    at = std::chrono::steady_clock::now();
+    return goOn;
   }
 
-  bool Apart(double a, double b) const { return std::fabs(a - b) >= minAngle_; }
+  long long Window() const { return static_cast<long long>(slots_.size()); }
 
-  void SearchWithPair(int j, const std::uint8_t* farI, const double* targetI, const double* sourceI, FourPoints& four,
-                      CoefficientArray& solution, SampleStore& store) const {
-    const std::size_t n = static_cast<std::size_t>(n_);
-    const std::uint8_t* farJ = &far_[static_cast<std::size_t>(j) * n];
-    const double* targetJ = &target_.Angles[static_cast<std::size_t>(j) * n];
-    const double* sourceJ = &source_.Angles[static_cast<std::size_t>(j) * n];
-    const double targetIJ = targetI[j];
-    const double sourceIJ = sourceI[j];
-    Load(four, 1, j);
-    for (int k = j + 1; k < n_ - 1; ++k) {
-      if (!farI[k] || !farJ[k]) continue;
-      const double targetIK = targetI[k];
-      const double sourceIK = sourceI[k];
-      if (!Apart(targetIJ, targetIK) || !Apart(sourceIJ, sourceIK)) continue;
-      const std::uint8_t* farK = &far_[static_cast<std::size_t>(k) * n];
-      const double targetJK = targetJ[k];
-      const double sourceJK = sourceJ[k];
-      Load(four, 2, k);
-      for (int m = k + 1; m < n_; ++m) {
-        if (!farI[m] || !farJ[m] || !farK[m]) continue;
-        if (!Apart(targetIJ, targetI[m]) || !Apart(targetIK, targetI[m]) || !Apart(targetJK, targetJ[m])) continue;
-        if (!Apart(sourceIJ, sourceI[m]) || !Apart(sourceIK, sourceI[m]) || !Apart(sourceJK, sourceJ[m])) continue;
-        Load(four, 3, m);
-        if (SolveFourPointSystem(four, solution)) store.Append(solution);
-      }
-    }
-  }
-
-  const SubsetPointTable& source_;
-  const SubsetPointTable& target_;
-  int n_;
-  double minAngle_;
-  std::vector<std::uint8_t> far_;
+  const SubsetSearcher& searcher_;
+  const long long subsetsPerBlock_;
+  std::mutex mutex_;
+  std::condition_variable slotFreed_;   // workers wait for room
+  std::condition_variable slotFilled_;  // the calling thread waits for the next block
+  std::vector<Slot> slots_;
+  SubsetTriple next_;
+  long long taken_ = 0;
+  long long folded_ = 0;
+  bool exhausted_ = false;
+  int running_ = 0;
+  std::atomic<bool> stop_{false};  // written under the mutex, read by workers without it
+  std::exception_ptr failure_;
 };
+
+bool SolveOnCallingThread(const SubsetSearcher& searcher, const SubsetTriple& start, long long subsetsPerBlock,
+                          const SolutionFold& fold, const SubsetProgress& progress) {
+  const std::atomic<bool> never{false};
+  SubsetTriple next = start;
+  long long enumerated = 0;
+  for (;;) {
+    const SubsetBlock block = searcher.TakeBlock(next, subsetsPerBlock);
+    if (block.Triples == 0) break;
+    SampleStore solutions;
+    searcher.Solve(block, solutions, never);
+    fold(solutions, block);
+    enumerated += block.Subsets;
+    if (!progress(enumerated)) return false;
+  }
+  return progress(enumerated);
+}
 
 }  // namespace
 
@@ -150,70 +222,159 @@ long long FourPointSubsetCount(int n) {
   return m * (m - 1) * (m - 2) * (m - 3) / 24;
 }
 
-std::optional<SampleStore> SearchSubsets(const SubsetPointTable& source, const SubsetPointTable& target,
-                                         double minAngleRadians, int threads, const SubsetProgress& progress) {
-  const Searcher searcher(source, target, minAngleRadians);
-  const int tasks = searcher.TaskCount();
-  std::vector<SampleStore> stores(static_cast<std::size_t>(tasks));
-  SharedState shared;
+SubsetSearcher::SubsetSearcher(const SubsetPointTable& source, const SubsetPointTable& target, double minAngleRadians)
+    : source_(source), target_(target), n_(target.Count), minAngle_(minAngleRadians) {
+  far_.resize(static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_));
+  for (std::size_t p = 0; p < far_.size(); ++p) far_[p] = source.FarEnough[p] && target.FarEnough[p];
+}
 
-  if (threads > tasks) threads = tasks;
-  const auto work = [&] {
-    try {
-      const auto keepGoing = [] { return true; };
-      for (int i = shared.NextTask++; i < tasks && !shared.Stop; i = shared.NextTask++)
-        searcher.RunTask(i, stores[static_cast<std::size_t>(i)], shared, keepGoing);
-    } catch (...) {
-      const std::lock_guard lock(shared.Mutex);
-      if (!shared.Failure) shared.Failure = std::current_exception();
-      shared.Stop = true;
-    }
-    const std::lock_guard lock(shared.Mutex);
-    --shared.RunningWorkers;
-    shared.Finished.notify_all();
+std::size_t SubsetSearcher::MemoryBytes() const {
+  const auto tableBytes = [](const SubsetPointTable& table) {
+    return (table.X.capacity() + table.Y.capacity() + table.Angles.capacity()) * sizeof(double) +
+           table.FarEnough.capacity();
   };
+  return tableBytes(source_) + tableBytes(target_) + far_.capacity();
+}
+
+SubsetBlock SubsetSearcher::TakeBlock(SubsetTriple& next, long long subsets) const {
+  SubsetBlock block;
+  block.First = next;
+  while (next.I < n_ - 3 && (block.Triples == 0 || block.Subsets < subsets)) {
+    block.Subsets += n_ - 1 - next.K;
+    ++block.Triples;
+    if (++next.K < n_ - 1) continue;
+    if (++next.J < n_ - 2) {
+      next.K = next.J + 1;
+      continue;
+    }
+    ++next.I;
+    next.J = next.I + 1;
+    next.K = next.I + 2;
+  }
+  return block;
+}
+
+bool SubsetSearcher::Solve(const SubsetBlock& block, SampleStore& solutions, const std::atomic<bool>& stop) const {
+  SubsetTriple t = block.First;
+  for (long long done = 0; done < block.Triples; ++done) {
+    if (stop.load(std::memory_order_relaxed)) return false;
+    SolveTriple(t.I, t.J, t.K, solutions);
+    if (++t.K < n_ - 1) continue;
+    if (++t.J < n_ - 2) {
+      t.K = t.J + 1;
+      continue;
+    }
+    ++t.I;
+    t.J = t.I + 1;
+    t.K = t.I + 2;
+  }
+  return true;
+}
+
+bool SubsetSearcher::Apart(double a, double b) const { return std::fabs(a - b) >= minAngle_; }
+
+void SubsetSearcher::SolveTriple(int i, int j, int k, SampleStore& solutions) const {
+  const std::size_t n = static_cast<std::size_t>(n_);
+  const std::size_t row[3] = {static_cast<std::size_t>(i) * n, static_cast<std::size_t>(j) * n,
+                              static_cast<std::size_t>(k) * n};
+  const std::uint8_t* farI = &far_[row[0]];
+  const std::uint8_t* farJ = &far_[row[1]];
+  const std::uint8_t* farK = &far_[row[2]];
+  if (!farI[j] || !farI[k] || !farJ[k]) return;
+  const double* targetI = &target_.Angles[row[0]];
+  const double* sourceI = &source_.Angles[row[0]];
+  const double targetIJ = targetI[j];
+  const double sourceIJ = sourceI[j];
+  const double targetIK = targetI[k];
+  const double sourceIK = sourceI[k];
+  if (!Apart(targetIJ, targetIK) || !Apart(sourceIJ, sourceIK)) return;
+  const double* targetJ = &target_.Angles[row[1]];
+  const double* sourceJ = &source_.Angles[row[1]];
+  const double targetJK = targetJ[k];
+  const double sourceJK = sourceJ[k];
+  // Accepted subsets are solved a few at a time, their solutions appended
+  // in enumeration order.
+  FourPoints four[kMaxSystemsAtOnce];
+  const int corners[3] = {i, j, k};
+  for (int slot = 0; slot < 3; ++slot) {
+    const std::size_t p = static_cast<std::size_t>(corners[slot]);
+    for (FourPoints& points : four) {
+      points.SourceX[slot] = source_.X[p];
+      points.SourceY[slot] = source_.Y[p];
+      points.TargetX[slot] = target_.X[p];
+      points.TargetY[slot] = target_.Y[p];
+    }
+  }
+  CoefficientArray solution[kMaxSystemsAtOnce];
+  bool solved[kMaxSystemsAtOnce];
+  int pending = 0;
+  const auto solvePending = [&] {
+    SolveFourPointSystems(four, pending, solution, solved);
+    for (int s = 0; s < pending; ++s)
+      if (solved[s]) solutions.Append(solution[s]);
+    pending = 0;
+  };
+  for (int m = k + 1; m < n_; ++m) {
+    if (!farI[m] || !farJ[m] || !farK[m]) continue;
+    if (!Apart(targetIJ, targetI[m]) || !Apart(targetIK, targetI[m]) || !Apart(targetJK, targetJ[m])) continue;
+    if (!Apart(sourceIJ, sourceI[m]) || !Apart(sourceIK, sourceI[m]) || !Apart(sourceJK, sourceJ[m])) continue;
+    const std::size_t p = static_cast<std::size_t>(m);
+    FourPoints& points = four[pending];
+    points.SourceX[3] = source_.X[p];
+    points.SourceY[3] = source_.Y[p];
+    points.TargetX[3] = target_.X[p];
+    points.TargetY[3] = target_.Y[p];
+    if (++pending == kMaxSystemsAtOnce) solvePending();
+  }
+  if (pending > 0) solvePending();
+}
+
+int BlocksInFlight(int threads) {
+  threads = std::clamp(threads, 1, kMaxThreads);
+  return threads == 1 ? 1 : kBlocksPerWorker * threads + 1;
+}
+
+bool SolveSubsetsInOrder(const SubsetSearcher& searcher, const SubsetSearchOptions& options, const SolutionFold& fold,
+                         const SubsetProgress& progress) {
+  const long long subsetsPerBlock = std::max(1LL, options.SubsetsPerBlock);
+  const long long blocks = searcher.SubsetCount() / subsetsPerBlock + 1;
+  const int threads =
+      static_cast<int>(std::clamp<long long>(options.Threads, 1, std::min<long long>(blocks, kMaxThreads)));
+  if (threads == 1) return SolveOnCallingThread(searcher, options.Start, subsetsPerBlock, fold, progress);
+
+  OrderedSearch search(searcher, options.Start, subsetsPerBlock, BlocksInFlight(threads) - 1);
   std::vector<std::thread> workers;
-  if (threads > 1) {
-    shared.RunningWorkers = threads;
-    workers.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) {
-      try {
-        workers.emplace_back(work);
-      } catch (const std::system_error&) {
-        // The workers that did start share out all the tasks.
-        const std::lock_guard lock(shared.Mutex);
-        shared.RunningWorkers -= threads - t;
-        break;
-      }
-    }
-  }
-
-  if (workers.empty()) {
-    // Small searches, single-core machines, or no thread to be had:
-    // everything on this thread, progress after every pair.
-    const auto afterPair = [&] { return progress(shared.Enumerated.load(std::memory_order_relaxed)); };
-    for (int i = shared.NextTask++; i < tasks && !shared.Stop; i = shared.NextTask++)
-      searcher.RunTask(i, stores[static_cast<std::size_t>(i)], shared, afterPair);
-  } else {
-    {
-      std::unique_lock lock(shared.Mutex);
-      while (shared.RunningWorkers > 0) {
-        shared.Finished.wait_for(lock, std::chrono::milliseconds(20));
-        if (shared.RunningWorkers == 0) break;
-        lock.unlock();
-        const bool goOn = progress(shared.Enumerated.load(std::memory_order_relaxed));
-        lock.lock();
-        if (!goOn) shared.Stop = true;
-      }
-    }
+  workers.reserve(static_cast<std::size_t>(threads));
+  const auto stopAndJoin = [&] {
+    search.Stop();
     for (std::thread& worker : workers) worker.join();
-    if (shared.Failure) std::rethrow_exception(shared.Failure);
+  };
+  const ThreadStarter& start = options.StartThread ? options.StartThread : ThreadStarter(StartStdThread);
+  bool completed = false;
+  long long enumerated = 0;
+  try {
+    for (int t = 0; t < threads; ++t) {
+      search.WorkerStarting();
+      try {
+        workers.push_back(start([&search] { search.Work(); }));
+      } catch (const std::system_error&) {
+        // The threads already started share out all the work.
+        search.WorkerNotStarted();
+        break;
+      } catch (...) {
+        search.WorkerNotStarted();
+        throw;
+      }
+    }
+    if (workers.empty()) return SolveOnCallingThread(searcher, options.Start, subsetsPerBlock, fold, progress);
+    completed = search.Drive(fold, progress, enumerated);
+  } catch (...) {
+    stopAndJoin();
+    throw;
   }
-  if (shared.Stop || !progress(FourPointSubsetCount(target.Count))) return std::nullopt;
-
-  SampleStore all;
-  for (SampleStore& store : stores) all.Splice(std::move(store));
-  return all;
+  stopAndJoin();
+  if (const std::exception_ptr failure = search.Failure()) std::rethrow_exception(failure);
+  return completed && progress(enumerated);
 }
 
 }  // namespace vesk

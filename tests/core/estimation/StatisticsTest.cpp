@@ -11,6 +11,7 @@
 
 #include "core/estimation/EstimationTestSupport.h"
 #include "estimation/SigmaClipping.h"
+#include "estimation/SubsetSearch.h"
 #include "model/NumericHelpers.h"
 
 namespace vesk {
@@ -305,12 +306,13 @@ TEST(StatisticsTest, OnlySubsetsPassingTheDistanceAndAngleTestsAreSolved) {
     for (const VT_Point* p : c.points.Items) moved.Add(new VT_Point(p->X + 7, p->Y + 11));
     for (const bool asSource : {true, false}) {  // both lists are tested
       TransformCoefficients result(kOwnsItems);
-      Stat2DThread worker(asSource ? moved : spread, asSource ? c.code : PointSetCode::Scene,
-                          asSource ? spread : moved, asSource ? PointSetCode::Scene : c.code, result);
+      Stat2DThread worker(asSource ? moved : spread, asSource ? c.code : PointSetCode::Scene, asSource ? spread : moved,
+                          asSource ? PointSetCode::Scene : c.code, result);
       worker.Width1 = 640;
       worker.Height1 = 480;  // threshold 0.1 * 800 = 80 in the first photograph
       worker.Analyse();
-      EXPECT_EQ(worker.Status == StatisticsStatus::Fitted, c.accepted) << c.name << (asSource ? ", source" : ", target");
+      EXPECT_EQ(worker.Status == StatisticsStatus::Fitted, c.accepted)
+          << c.name << (asSource ? ", source" : ", target");
       EXPECT_EQ(worker.SolvedCount, c.accepted ? 1 : 0) << c.name;
     }
   }
@@ -391,6 +393,100 @@ TEST(StatisticsTest, ProgressTicksCountEveryEnumeratedSubset) {
     if (c.ticks > 0) {
       EXPECT_FALSE(progress.elapsed.empty());
     }
+  }
+}
+
+TEST(StatisticsTest, SolutionsThatAreNotKeptGiveTheSameBitsTicksAndFailures) {
+  VT_Points fewFirst(kOwnsItems), fewSecond(kOwnsItems);
+  MakeNoisyPoints(16, fewFirst, fewSecond);
+  VT_Points manyFirst(kOwnsItems), manySecond(kOwnsItems);
+  MakeNoisyPoints(36, manyFirst, manySecond);
+  struct Case {
+    const char* name;
+    const VT_Points& source;
+    const VT_Points& target;
+    PointSetCode sourceCode;
+    double sigma;
+    double width;  // of both photographs; 0: sizes unknown
+  } cases[] = {
+      {"16 points, photograph sizes known", fewFirst, fewSecond, PointSetCode::FirstPhoto, 3, 100},
+      {"36 points, sizes unknown", manyFirst, manySecond, PointSetCode::FirstPhoto, 3, 0},
+      {"36 scene points, narrow band", manyFirst, manySecond, PointSetCode::Scene, 1.2, 100},
+      {"36 points, empty band", manyFirst, manySecond, PointSetCode::FirstPhoto, 0, 100},
+  };
+  struct Outcome {
+    StatisticsStatus status;
+    int solved, failed, ticks;
+    std::vector<std::uint64_t> bits;  // result coefficients, then Mean and StdDev
+  };
+  const auto analyse = [](const Case& c, std::size_t budget, int threads) {
+    TransformCoefficients result(kOwnsItems);
+    RecordingProgress progress;
+    Stat2DThread worker(c.source, c.sourceCode, c.target, PointSetCode::SecondPhoto, result);
+    worker.SigmaCount = c.sigma;
+    worker.MinDistance = 0.01;
+    worker.Width1 = worker.Width2 = c.width;
+    worker.Height1 = worker.Height2 = 0.8 * c.width;
+    worker.SubsetsPerTick = std::ceil(static_cast<double>(FourPointSubsetCount(c.target.Count())) * 0.01);
+    worker.Progress = &progress;
+    worker.ThreadCount = threads;
+    worker.MemoryBudget = budget;
+    worker.Analyse();
+    Outcome outcome{worker.Status, worker.SolvedCount, worker.FailedCoefficient, progress.ticks, {}};
+    for (const VT_Point* p : result.Items) outcome.bits.push_back(Bits(p->X));
+    outcome.bits.push_back(Bits(worker.Mean));
+    outcome.bits.push_back(Bits(worker.StdDev));
+    return outcome;
+  };
+  for (const Case& c : cases) {
+    const Outcome kept = analyse(c, kDefaultStatisticsMemoryBudget, 1);
+    EXPECT_EQ(kept.status, c.sigma > 0 ? StatisticsStatus::Fitted : StatisticsStatus::EmptyClippingBand) << c.name;
+    for (const int threads : {1, 2, 3}) {
+      const Outcome recomputed = analyse(c, 0, threads);
+      EXPECT_EQ(recomputed.status, kept.status) << c.name << ", " << threads << " threads";
+      EXPECT_EQ(recomputed.solved, kept.solved) << c.name << ", " << threads << " threads";
+      EXPECT_EQ(recomputed.failed, kept.failed) << c.name << ", " << threads << " threads";
+      EXPECT_EQ(recomputed.ticks, kept.ticks) << c.name << ", " << threads << " threads";
+      EXPECT_EQ(recomputed.bits, kept.bits) << c.name << ", " << threads << " threads";
+    }
+  }
+}
+
+TEST(StatisticsTest, CancellingWhileSolutionsAreComputedAgainLeavesNoResult) {
+  VT_Points first(kOwnsItems), second(kOwnsItems);
+  MakeNoisyPoints(36, first, second);
+  // Asks to stop at 60 of 100 ticks, in the pass that sums the squared
+  // deviations of solutions computed once more, and counts the ticks that
+  // still come after the request.
+  class StopAt60 : public RecordingProgress {
+   public:
+    CancelToken cancel;
+    bool seen = false;
+    int ticksAfterRequest = 0;
+    void SetPosition(int p) override {
+      if (seen && p != 0) ++ticksAfterRequest;
+      RecordingProgress::SetPosition(p);
+      if (position >= 60 && !seen) {
+        seen = true;
+        cancel.Request();
+      }
+    }
+  };
+  for (const int threads : {1, 2}) {
+    TransformCoefficients result(kOwnsItems);
+    StopAt60 progress;
+    Stat2DThread worker(second, PointSetCode::Scene, first, PointSetCode::Scene, result);
+    worker.SubsetsPerTick = std::ceil(static_cast<double>(FourPointSubsetCount(36)) * 0.01);
+    worker.Progress = &progress;
+    worker.Cancel = &progress.cancel;
+    worker.ThreadCount = threads;
+    worker.MemoryBudget = 0;
+    worker.Analyse();
+    EXPECT_EQ(worker.Status, StatisticsStatus::Cancelled) << threads << " threads";
+    EXPECT_EQ(result.Count(), 0) << threads << " threads";
+    EXPECT_TRUE(progress.seen) << threads << " threads";
+    EXPECT_EQ(progress.ticksAfterRequest, 0) << threads << " threads";
+    EXPECT_EQ(progress.position, 0) << threads << " threads";
   }
 }
 
