@@ -45,13 +45,38 @@ bool FitsABuild(std::int64_t width, std::int64_t height) {
 }
 
 // Copies a decoded picture of any format into a new 24-bit one, a strip of
-// rows at a time, so that no second full-size conversion exists.
+// rows at a time, so that no second full-size conversion exists. The formats
+// the readers give photographs most often (24-bit, 32-bit without alpha,
+// grey) are copied here row by row: Qt's own conversion of large pictures
+// starts threads, and hangs where the process may start no more.
 RgbImage ToRgb(const QImage& image) {
   RgbImage pixels = RgbImage::Unfilled(image.width(), image.height());
   const std::size_t rowBytes = static_cast<std::size_t>(pixels.Stride());
-  if (image.format() == QImage::Format_RGB888) {
-    for (int y = 0; y < image.height(); ++y) std::memcpy(pixels.Row(y), image.constScanLine(y), rowBytes);
-    return pixels;
+  const int width = image.width();
+  switch (image.format()) {
+    case QImage::Format_RGB888:
+      for (int y = 0; y < image.height(); ++y) std::memcpy(pixels.Row(y), image.constScanLine(y), rowBytes);
+      return pixels;
+    case QImage::Format_RGB32:
+      for (int y = 0; y < image.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        std::uint8_t* to = pixels.Row(y);
+        for (int x = 0; x < width; ++x, to += 3) {
+          to[0] = static_cast<std::uint8_t>(qRed(from[x]));
+          to[1] = static_cast<std::uint8_t>(qGreen(from[x]));
+          to[2] = static_cast<std::uint8_t>(qBlue(from[x]));
+        }
+      }
+      return pixels;
+    case QImage::Format_Grayscale8:
+      for (int y = 0; y < image.height(); ++y) {
+        const std::uint8_t* from = image.constScanLine(y);
+        std::uint8_t* to = pixels.Row(y);
+        for (int x = 0; x < width; ++x, to += 3) to[0] = to[1] = to[2] = from[x];
+      }
+      return pixels;
+    default:
+      break;
   }
   constexpr int kStripRows = 64;
   for (int y0 = 0; y0 < image.height(); y0 += kStripRows) {

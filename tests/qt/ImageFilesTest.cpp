@@ -1,6 +1,10 @@
+#include "qt/ImageFiles.h"
+
 #include <gtest/gtest.h>
 
-#include "qt/ImageFiles.h"
+#include <QImage>
+#include <cstring>
+
 #include "support/TempDir.h"
 
 namespace vesk {
@@ -39,6 +43,56 @@ TEST(ImageFilesTest, PhotographPixelsSurviveBmpAndPng) {
   EXPECT_EQ(aloe->Width(), 641);
   EXPECT_FALSE(qt::LoadImage(dir.Write("text.png", "hello")).has_value());
   EXPECT_FALSE(qt::SaveImage(picture, dir.File("no-such-folder/p.bmp")));
+}
+
+}  // namespace
+}  // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(ImageFilesTest, EveryFormatGivesThePixelsQtsOwnConversionGives) {
+  test::TempDir dir;
+  QImage colour(37, 23, QImage::Format_RGB32);
+  for (int y = 0; y < colour.height(); ++y)
+    for (int x = 0; x < colour.width(); ++x) colour.setPixel(x, y, qRgb(7 * x, 11 * y, (x * y) % 256));
+  QImage translucent = colour.convertToFormat(QImage::Format_ARGB32);
+  translucent.setPixel(3, 4, qRgba(200, 100, 50, 128));
+  const QImage grey = colour.convertToFormat(QImage::Format_Grayscale8);
+  const QImage indexed = colour.convertToFormat(QImage::Format_Indexed8);
+  struct Case {
+    const char* name;
+    const QImage& image;
+    const char* format;
+  } cases[] = {{"colour.png", colour, "PNG"},  {"colour.jpg", colour, "JPEG"}, {"translucent.png", translucent, "PNG"},
+               {"grey.png", grey, "PNG"},      {"grey.jpg", grey, "JPEG"},     {"indexed.png", indexed, "PNG"},
+               {"colour.tif", colour, "TIFF"}, {"indexed.bmp", indexed, "BMP"}};
+  for (const Case& c : cases) {
+    const QString path = QString::fromStdString(dir.File(c.name));
+    ASSERT_TRUE(c.image.save(path, c.format)) << c.name;
+    const QImage expected = QImage(path).convertToFormat(QImage::Format_RGB888);
+    const auto loaded = qt::LoadImage(path.toStdString());
+    ASSERT_TRUE(loaded.has_value()) << c.name;
+    ASSERT_EQ(loaded->Width(), expected.width()) << c.name;
+    for (int y = 0; y < expected.height(); ++y)
+      ASSERT_EQ(std::memcmp(loaded->Row(y), expected.constScanLine(y), static_cast<std::size_t>(loaded->Stride())), 0)
+          << c.name << " row " << y;
+  }
+}
+
+TEST(ImageFilesTest, TheDisplayedPictureIsThePhotographItself) {
+  const qt::SharedPhoto photo = qt::LoadPhoto((test::ExamplesDir() / "aloe" / "aloeL.bmp").string()).Photo;
+  ASSERT_NE(photo, nullptr);
+  std::weak_ptr<const RgbImage> watch = photo;
+  {
+    QImage shown = qt::DisplayImage(photo);
+    EXPECT_EQ(shown.constBits(), photo->Data());  // no copy
+    qt::SharedPhoto dropped = photo;
+    dropped.reset();
+    const QImage copy = shown;  // a copy of the QImage shares the pixels too
+    EXPECT_EQ(copy.constBits(), photo->Data());
+  }
+  EXPECT_EQ(watch.use_count(), 1);  // the QImages gave their share back
 }
 
 }  // namespace
