@@ -13,6 +13,7 @@
 #include "files/AtomicFileWriter.h"
 #include "files/InputFile.h"
 #include "imageio/BmpFile.h"
+#include "qt/PngWriter.h"
 
 namespace vesk::qt {
 namespace {
@@ -91,30 +92,6 @@ RgbImage ToRgb(const QImage& image) {
   }
   return pixels;
 }
-
-// Bytes that Qt's image writers produce, passed straight into an atomic
-// write; a stop request makes the next write fail, so the encoder gives up.
-class AtomicFileDevice : public QIODevice {
- public:
-  AtomicFileDevice(AtomicFileWriter& writer, const CancelToken& cancel) : writer_(writer), cancel_(cancel) {}
-  bool isSequential() const override { return true; }
-  bool Stopped() const { return stopped_; }
-
- protected:
-  qint64 readData(char*, qint64) override { return -1; }
-  qint64 writeData(const char* data, qint64 size) override {
-    if (cancel_.Requested()) {
-      stopped_ = true;
-      return -1;
-    }
-    return writer_.Write(std::string_view(data, static_cast<std::size_t>(size))) ? size : -1;
-  }
-
- private:
-  AtomicFileWriter& writer_;
-  const CancelToken& cancel_;
-  bool stopped_ = false;
-};
 
 }  // namespace
 
@@ -223,7 +200,11 @@ ImageSave WriteImageFile(const RgbImage& image, const std::string& path, Progres
   bool encoded = false;
   bool stopped = false;
   std::string encoderError;
-  if (std::strcmp(format, "TIFF") == 0) {
+  if (std::strcmp(format, "PNG") == 0) {
+    const PngWrite written = WritePng(image, writer, progress, cancel, encoderError);
+    encoded = written == PngWrite::Written;
+    stopped = written == PngWrite::Cancelled;
+  } else if (std::strcmp(format, "TIFF") == 0) {
     // The TIFF writer goes back to fill in its directory, so it gets a
     // seekable buffer, written out whole once encoded.
     QByteArray bytes;
@@ -235,13 +216,6 @@ ImageSave WriteImageFile(const RgbImage& image, const std::string& path, Progres
     stopped = cancel.Requested();
     if (encoded && !stopped)
       encoded = writer.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  } else {
-    AtomicFileDevice device(writer, cancel);
-    device.open(QIODevice::WriteOnly);
-    QImageWriter encoder(&device, format);
-    encoded = encoder.write(WrapPixels(image));
-    encoderError = encoder.errorString().toStdString();
-    stopped = device.Stopped() || cancel.Requested();
   }
   if (stopped) {
     writer.Abort();

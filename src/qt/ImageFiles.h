@@ -72,8 +72,9 @@ struct ImageSave {
 // Writes `image` as a 24-bit BMP file, as PNG when the name ends in ".png"
 // or as TIFF for ".tif"/".tiff" (any case), through an atomic write: the file
 // appears whole or not at all, an existing one keeps its mode and stays as it
-// was on any failure or stop. A BMP is encoded in strips straight from the
-// picture, reporting progress; no format keeps a second copy of the picture.
+// was on any failure or stop. BMP and PNG are encoded in strips straight from
+// the picture, reporting progress; TIFF, whose writer goes back in the file,
+// is encoded whole in memory first.
 ImageSave WriteImageFile(const RgbImage& image, const std::string& path, ProgressSink& progress = SilentProgress(),
                          const CancelToken& cancel = NeverCancelled());
 

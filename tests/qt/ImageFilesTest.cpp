@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QImageReader>
 #include <cstring>
 
+#include "support/NoisePhoto.h"
 #include "support/TempDir.h"
 
 namespace vesk {
@@ -93,6 +95,29 @@ TEST(ImageFilesTest, TheDisplayedPictureIsThePhotographItself) {
     EXPECT_EQ(copy.constBits(), photo->Data());
   }
   EXPECT_EQ(watch.use_count(), 1);  // the QImages gave their share back
+}
+
+}  // namespace
+}  // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(ImageFilesTest, PngResultsReadBackAsTheSamePixelsInAnyReader) {
+  test::TempDir dir;
+  for (const auto& [width, height] : {std::pair{1, 1}, std::pair{2, 3}, std::pair{333, 129}, std::pair{4001, 70}}) {
+    const RgbImage picture = test::NoisePhoto(width, height, static_cast<unsigned>(width));
+    const std::string path = dir.File("r.png");
+    ASSERT_TRUE(qt::SaveImage(picture, path));
+    QImageReader reader(QString::fromStdString(path));
+    const QImage back = reader.read().convertToFormat(QImage::Format_RGB888);
+    ASSERT_FALSE(back.isNull()) << reader.errorString().toStdString();
+    ASSERT_EQ(back.width(), width);
+    ASSERT_EQ(back.height(), height);
+    for (int y = 0; y < height; ++y)
+      ASSERT_EQ(std::memcmp(back.constScanLine(y), picture.Row(y), static_cast<std::size_t>(picture.Stride())), 0)
+          << width << " x " << height << " row " << y;
+  }
 }
 
 }  // namespace
