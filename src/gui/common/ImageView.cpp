@@ -16,8 +16,8 @@ namespace vesk::gui {
 namespace {
 
 constexpr std::array<double, 21> kZoomLadder = {1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12, 1.0 / 8, 1.0 / 6, 1.0 / 4,
-                                                1.0 / 3,  1.0 / 2,  2.0 / 3,  1.0,      1.5,      2.0,      3.0,
-                                                4.0,      6.0,      8.0,      12.0,     16.0,     24.0,     32.0};
+                                                1.0 / 3,  1.0 / 2,  2.0 / 3,  1.0,      1.5,     2.0,     3.0,
+                                                4.0,      6.0,      8.0,      12.0,     16.0,    24.0,    32.0};
 constexpr double kSameZoom = 1e-9;
 // One notch of a wheel, in eighths of a degree.
 constexpr int kWheelNotch = 120;
@@ -125,8 +125,8 @@ ImageScrollArea::ImageScrollArea(QWidget* parent) : QScrollArea(parent), picture
   setWidgetResizable(false);
   setBackgroundRole(QPalette::Dark);
   setFocusPolicy(Qt::StrongFocus);
-  AddAction(QStringLiteral("Увеличить"), {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-            &ImageScrollArea::ZoomIn);
+  AddAction(QStringLiteral("Увеличить"),
+            {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &ImageScrollArea::ZoomIn);
   AddAction(QStringLiteral("Уменьшить"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, &ImageScrollArea::ZoomOut);
   AddAction(QStringLiteral("Пиксель в пиксель"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, &ImageScrollArea::ActualSize);
   AddAction(QStringLiteral("По размеру окна"), {QKeySequence(Qt::CTRL | Qt::Key_F)}, &ImageScrollArea::FitToWindow);

@@ -77,8 +77,9 @@ TForm2::TForm2(const GuiContext& context, QWidget* parent) : QWidget(parent, Qt:
   position_->setObjectName(QStringLiteral("PositionLabel"));
   zoom_ = new QLabel(groupBox_);
   zoom_->setObjectName(QStringLiteral("ZoomLabel"));
-  zoom_->setToolTip(QStringLiteral("Ctrl+колесо, Ctrl++ и Ctrl+− меняют масштаб, Ctrl+0 — пиксель в пиксель, "
-                                   "Ctrl+F — по размеру окна"));
+  zoom_->setToolTip(
+      QStringLiteral("Ctrl+колесо, Ctrl++ и Ctrl+− меняют масштаб, Ctrl+0 — пиксель в пиксель, "
+                     "Ctrl+F — по размеру окна"));
   ShowZoom(1.0);
   auto* statusLine = new QHBoxLayout;
   statusLine->setContentsMargins(2, 0, 2, 0);
@@ -170,9 +171,9 @@ void TForm2::ToolButton10Click() {
     return;
   std::string reason;
   if (!qt::SaveImage(*result_, path, &reason))
-    context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-                           QString::fromUtf8(kResultNotWritten) + "\n" + chosen + ": " +
-                               QString::fromLocal8Bit(reason.c_str()));
+    context_.Messages.Show(
+        this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
+        QString::fromUtf8(kResultNotWritten) + "\n" + chosen + ": " + QString::fromLocal8Bit(reason.c_str()));
 }
 
 void TForm2::ToolButton11Click() {

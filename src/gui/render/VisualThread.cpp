@@ -2,9 +2,9 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "gui/common/MessageBoxes.h"
 #include "gui/render/ResultViewers.h"
 #include "gui/render/TForm2.h"
-#include "gui/common/MessageBoxes.h"
 #include "render/RenderMessages.h"
 
 namespace vesk::gui {
@@ -32,8 +32,7 @@ VisualThread::VisualThread(RenderRequest request, qt::SharedPhoto photo1, qt::Sh
 
   // The worker emits; the job, living on the user-interface thread, passes
   // the values on there.
-  connect(&progress_, &qt::SignalProgress::PositionChanged, this, &VisualThread::PositionChanged,
-          Qt::QueuedConnection);
+  connect(&progress_, &qt::SignalProgress::PositionChanged, this, &VisualThread::PositionChanged, Qt::QueuedConnection);
   connect(&progress_, &qt::SignalProgress::ElapsedTextChanged, this, &VisualThread::ElapsedTextChanged,
           Qt::QueuedConnection);
   connect(&watcher_, &QFutureWatcher<void>::finished, this, &VisualThread::RenderEnded);

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/common/WindowPlacement.h"
 #include "gui/common/FieldStyle.h"
+#include "gui/common/WindowPlacement.h"
 
 namespace vesk::gui {
 namespace {

@@ -104,7 +104,9 @@ void TVisualNForm::showEvent(QShowEvent* event) {
 
 bool TVisualNForm::StoreFields(StatisticalSettings& target) {
   const NumberFormat& format = context_.Format;
-  const auto convert = [&format](const QLineEdit* field) { return TryParseNumber(field->text().toStdString(), format); };
+  const auto convert = [&format](const QLineEdit* field) {
+    return TryParseNumber(field->text().toStdString(), format);
+  };
   const auto sigma = convert(edit1_);
   if (!sigma) return false;
   target.SigmaCount = *sigma;
@@ -119,7 +121,8 @@ bool TVisualNForm::StoreFields(StatisticalSettings& target) {
 
 void TVisualNForm::OKButtonClick() {
   if (target_ != nullptr && !StoreFields(*target_)) {
-    context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption), QString::fromUtf8(kSettingsWrong));
+    context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
+                           QString::fromUtf8(kSettingsWrong));
     return;
   }
   accept();

@@ -23,8 +23,7 @@ class WorkspaceWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  WorkspaceWindow(const GuiContext& context, const SharedDialogs& dialogs, QSize designSize,
-                  QWidget* parent = nullptr);
+  WorkspaceWindow(const GuiContext& context, const SharedDialogs& dialogs, QSize designSize, QWidget* parent = nullptr);
 
   // AreaXMin, AreaXMax, AreaYMin, AreaYMax, AreaStep, AutoStep and
   // AreaCancelled of this workspace.

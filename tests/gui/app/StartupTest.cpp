@@ -155,9 +155,8 @@ TEST_F(StartupTest, TheAboutBoxNamesTheProgramAndItsVersionAndIsShownModally) {
       [&] { QTest::keyClick(&about, Qt::Key_Return); },
       [&] { about.close(); },
   };
-  for (gui::WorkspaceWindow* workspace :
-       {static_cast<gui::WorkspaceWindow*>(&windows.ReferencePointWorkspace()),
-        static_cast<gui::WorkspaceWindow*>(&windows.OrientationWorkspace())}) {
+  for (gui::WorkspaceWindow* workspace : {static_cast<gui::WorkspaceWindow*>(&windows.ReferencePointWorkspace()),
+                                          static_cast<gui::WorkspaceWindow*>(&windows.OrientationWorkspace())}) {
     for (const auto& leave : ways) {
       bool wasModal = false;
       QTimer::singleShot(0, [&] {

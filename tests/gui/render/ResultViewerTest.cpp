@@ -225,7 +225,8 @@ TEST_F(ResultViewerTest, AFailedSaveSaysWhyAndLeavesTheOldFileIntact) {
   ASSERT_EQ(boxes.Boxes.size(), 2u);
   EXPECT_EQ(boxes.Boxes[1].Owner, &viewer);
   EXPECT_EQ(boxes.Boxes[1].Caption, "Ошибка!");
-  EXPECT_TRUE(boxes.Boxes[1].Text.startsWith("Не удаётся записать изображение!\n")) << boxes.Boxes[1].Text.toStdString();
+  EXPECT_TRUE(boxes.Boxes[1].Text.startsWith("Не удаётся записать изображение!\n"))
+      << boxes.Boxes[1].Text.toStdString();
   EXPECT_GT(boxes.Boxes[1].Text.size(), QString("Не удаётся записать изображение!\n").size() + 255);
   EXPECT_EQ(dir.Read(name), "old contents");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file left";

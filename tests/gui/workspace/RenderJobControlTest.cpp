@@ -118,9 +118,9 @@ TEST_F(RenderJobControlTest, ACompletedJobShowsItsViewerWithTheResultVeskCliRend
   EXPECT_EQ(*viewer->ResultBitmap(), direct.Result);
 
   test::TempDir dir;
-  const test::CliRun run = test::RunVeskCli({"render", "--photo1", Example("left01.bmp"), "--photo2",
-                                             Example("right01.bmp"), "--mode", "3", "--transform1",
-                                             "1,0,-20,0,0,0,1,3", "-o", dir.File("cli.bmp")});
+  const test::CliRun run =
+      test::RunVeskCli({"render", "--photo1", Example("left01.bmp"), "--photo2", Example("right01.bmp"), "--mode", "3",
+                        "--transform1", "1,0,-20,0,0,0,1,3", "-o", dir.File("cli.bmp")});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const std::optional<RgbImage> cli = qt::LoadImage(dir.File("cli.bmp"));
   ASSERT_TRUE(cli.has_value());
