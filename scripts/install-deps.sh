@@ -5,12 +5,15 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev qt6-image-formats-plugins
+  qt6-base-dev qt6-image-formats-plugins qt6-wayland
   libgtest-dev libbenchmark-dev
   clang clang-14 libclang-rt-14-dev clang-format
   xvfb xauth
   fonts-dejavu-core
 )
+# qt6-base-dev brings Widgets, Concurrent and Test with the X11 platform;
+# qt6-wayland lets vesk open on a Wayland session without XWayland, and
+# fonts-dejavu-core gives the Russian windows a font with Cyrillic.
 
 missing=()
 for package in "${packages[@]}"; do

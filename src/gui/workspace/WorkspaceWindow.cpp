@@ -16,10 +16,10 @@ WorkspaceWindow::WorkspaceWindow(const GuiContext& context, const SharedDialogs&
     : QMainWindow(parent), context_(context), dialogs_(dialogs) {
   resize(designSize);
   statusBar_ = new WorkspaceStatusBar(this);
-  // The status strip spans the window's width; no size grip is needed in
-  // a window that has its own edges.
+  // The status strip spans the window's width and stays when a menu item's
+  // tip is shown; no size grip is needed in a window with its own edges.
   statusBar()->setSizeGripEnabled(false);
-  statusBar()->addWidget(statusBar_, 1);
+  statusBar()->addPermanentWidget(statusBar_, 1);
 }
 
 QMenu* WorkspaceWindow::AddHelpMenu() {
