@@ -7,6 +7,7 @@
 
 #include "Command.h"
 #include "files/TemporaryFiles.h"
+#include "qt/ImageFiles.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, OnInterrupt);
   // SIGTERM and SIGHUP: remove temporary files, then end as the signal would.
   vesk::InstallTemporaryFileCleanupOnSignals();
+  vesk::qt::ConfigureImageReaders();
   vesk::cli::CliEnvironment env{std::cout, std::cerr, [](const char* name) { return std::getenv(name); },
                                 isatty(STDERR_FILENO) == 1, &interrupted};
   const int status = vesk::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), env);

@@ -12,6 +12,8 @@
 #include "gui/app/VeskWindows.h"
 #include "gui/common/FileDialogs.h"
 #include "gui/common/MessageBoxes.h"
+#include "files/TemporaryFiles.h"
+#include "qt/ImageFiles.h"
 #include "qt/LocaleSeparator.h"
 
 namespace {
@@ -26,7 +28,10 @@ void OpenHelp(vesk::gui::MessageBoxes& boxes, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A result being written when the session ends leaves no temporary file.
+  vesk::InstallTemporaryFileCleanupOnSignals();
   vesk::gui::VeskApplication app(argc, argv);
+  vesk::qt::ConfigureImageReaders();
   vesk::gui::QtMessageBoxes boxes;
   try {
     app.SetMessageBoxes(&boxes);
