@@ -657,6 +657,10 @@ TEST_F(OrientationWorkspaceTest, FaultsOfTheInputDataAreRefusedWithTheInternalEr
        "AnaglyphOnSecondItem", nullptr},
       {"a step of zero", [](const ExampleSet&) {}, "AnaglyphOnSceneItem", BuildAreaAnswers::OkWithStep("0")},
       {"a negative step", [](const ExampleSet&) {}, "AnaglyphOnSceneItem", BuildAreaAnswers::OkWithStep("-1")},
+      // The close box leaves the values stored last: before any
+      // confirmation, a step of 0.
+      {"the dialog closed by its close box at first use", [](const ExampleSet&) {}, "FirstToPlanItem",
+       [](TObjForm& d) { d.close(); }},
       // The job refuses an area smaller than one step.
       {"an area the job cannot walk", [](const ExampleSet&) {}, "AnaglyphOnSceneItem",
        BuildAreaAnswers::OkWithStep("5000")},
