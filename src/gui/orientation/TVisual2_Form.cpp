@@ -4,10 +4,8 @@
 #include <QActionGroup>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +15,6 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "files/FileCheck.h"
@@ -114,7 +111,7 @@ TVisual2_Form::TVisual2_Form(const GuiContext& context, const SharedDialogs& dia
   setAcceptDrops(true);
 
   auto* central = new QWidget(this);
-  central->setObjectName(QStringLiteral("Panel1"));
+  central->setObjectName(QStringLiteral("CentralPanel"));
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(4, 2, 4, 0);
   layout->setSpacing(4);

@@ -3,7 +3,6 @@
 #include <QStringList>
 #include <array>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
