@@ -6,7 +6,10 @@
 namespace vesk::gui {
 
 PhotoView::PhotoView(QWidget* parent) : ImageScrollArea(parent) {
-  Picture().SetOverlay([this](QPainter& painter, double scale) { PaintMarks(painter, scale); });
+  Picture().SetOverlay([this](QPainter& painter, double scale) {
+    PaintOutline(painter, scale);
+    PaintMarks(painter, scale);
+  });
 }
 
 void PhotoView::SetPhoto(qt::SharedPhoto photo) {
@@ -17,6 +20,26 @@ void PhotoView::SetPhoto(qt::SharedPhoto photo) {
 void PhotoView::SetMarks(std::vector<PhotoMark> marks) {
   marks_ = std::move(marks);
   Picture().update();
+}
+
+void PhotoView::SetOutline(PhotoOutline outline) {
+  outline_ = std::move(outline);
+  Picture().update();
+}
+
+void PhotoView::PaintOutline(QPainter& painter, double scale) const {
+  if (outline_.Corners.size() < 2) return;
+  QPolygonF polygon;
+  for (const QPointF& corner : outline_.Corners) polygon << corner * scale;
+  painter.save();
+  painter.resetTransform();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(QColor(0, 0, 0, 160), 3));
+  painter.drawPolygon(polygon);
+  painter.setPen(QPen(outline_.Colour, 1));
+  painter.drawPolygon(polygon);
+  painter.restore();
 }
 
 void PhotoView::PaintMarks(QPainter& painter, double scale) const {

@@ -20,6 +20,15 @@ struct PhotoMark {
   QString Label;
 };
 
+// A closed line over a photograph through positions in photograph pixels
+// (continuous, as marks), drawn a screen pixel wide whatever the zoom, over a
+// dark border that keeps it visible on light and dark parts alike. Fewer
+// than two corners draw nothing.
+struct PhotoOutline {
+  std::vector<QPointF> Corners;
+  QColor Colour = QColor(255, 255, 0);
+};
+
 // A workspace's view of one photograph: at one screen pixel per photograph
 // pixel at first, scrolled when larger than the view, zoomed like a result
 // viewer. It shares the photograph's pixels (nothing is copied) and keeps
@@ -38,14 +47,19 @@ class PhotoView : public ImageScrollArea {
   void SetMarks(std::vector<PhotoMark> marks);
   const std::vector<PhotoMark>& Marks() const { return marks_; }
 
+  void SetOutline(PhotoOutline outline);
+  const PhotoOutline& Outline() const { return outline_; }
+
   // Half the length of a mark's arms, in screen pixels.
   static constexpr int kMarkArm = 6;
 
  private:
   void PaintMarks(QPainter& painter, double scale) const;
+  void PaintOutline(QPainter& painter, double scale) const;
 
   qt::SharedPhoto photo_;
   std::vector<PhotoMark> marks_;
+  PhotoOutline outline_;
 };
 
 // Keeps the zoom and the scroll position of two views the same while it is

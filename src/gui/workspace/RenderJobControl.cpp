@@ -24,15 +24,27 @@ RenderJobControl::RenderJobControl(QWidget& workspace, WorkspaceStatusBar& statu
 }
 
 VisualThread* RenderJobControl::Start(const JobOrder& order) {
+  return StartMade(
+      [&order] {
+        return MakeRenderRequest(order.List1, order.List2, order.Mode, order.Area, order.Plane1, order.Plane2,
+                                 order.From);
+      },
+      order.Photo1, order.Photo2);
+}
+
+VisualThread* RenderJobControl::Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2) {
+  return StartMade([&request] { return std::move(request); }, std::move(photo1), std::move(photo2));
+}
+
+VisualThread* RenderJobControl::StartMade(const std::function<RenderRequest()>& makeRequest, qt::SharedPhoto photo1,
+                                          qt::SharedPhoto photo2) {
   idleFlag_ = 0;
   startTime_ = CurrentTimeOfDay();
   status_.ShowStart(QString::fromUtf8(kBuildingImageStatus));
 
   VisualThread* job = nullptr;
   try {
-    RenderRequest request =
-        MakeRenderRequest(order.List1, order.List2, order.Mode, order.Area, order.Plane1, order.Plane2, order.From);
-    job = context_.Jobs->Create(std::move(request), order.Photo1, order.Photo2);
+    job = context_.Jobs->Create(makeRequest(), std::move(photo1), std::move(photo2));
   } catch (...) {
     // Nothing is being built: the status bar must not say otherwise.
     status_.ResetDisplay();

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 #include "gui/common/GuiContext.h"
 #include "gui/render/VisualThread.h"
@@ -52,6 +53,9 @@ class RenderJobControl : public QObject {
   // than eight, the request's refusal): no job is made and the status bar
   // is cleared; the idle flag stays 0.
   VisualThread* Start(const JobOrder& order);
+  // The same for a request a core build has made already, with the
+  // workspace's two photographs.
+  VisualThread* Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2);
 
   // The terminate request of the job started last, while the idle flag is
   // 0 and that job still runs; nothing otherwise.
@@ -70,6 +74,8 @@ class RenderJobControl : public QObject {
   void JobEnded(vesk::RenderStatus status);
 
  private:
+  VisualThread* StartMade(const std::function<RenderRequest()>& makeRequest, qt::SharedPhoto photo1,
+                          qt::SharedPhoto photo2);
   void FinishJob(VisualThread& job);
   void JobStopped(VisualThread& job, RenderStatus status, const QString& failure);
 

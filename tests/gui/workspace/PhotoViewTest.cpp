@@ -47,6 +47,31 @@ TEST(PhotoViewTest, MarksAreDrawnOverThePhotographAtTheirPosition) {
   EXPECT_EQ(shown.pixelColor(static_cast<int>(50 * scale) + 20, static_cast<int>(40 * scale)), QColor(Qt::white));
 }
 
+TEST(PhotoViewTest, AnOutlineFollowsTheZoomAndKeepsItsWidth) {
+  gui::PhotoView view;
+  view.resize(400, 300);
+  const RgbImage white(200, 100);
+  view.SetPhoto(std::make_shared<const RgbImage>(white));
+  view.SetOutline(gui::PhotoOutline{{{20, 10}, {120, 10}, {120, 60}, {20, 60}}, QColor(255, 255, 0)});
+  view.show();
+  for (const double zoom : {1.0, 1.5}) {
+    view.SetZoom(zoom);
+    const QImage shown = view.Picture().grab().toImage();
+    const double scale = view.Picture().Scale() * view.Picture().devicePixelRatioF();
+    const int top = static_cast<int>(10 * scale);
+    const int middle = static_cast<int>(70 * scale);
+    EXPECT_EQ(shown.pixelColor(middle, top), QColor(255, 255, 0)) << zoom;
+    // A dark border beside the line, the photograph beyond it.
+    EXPECT_LT(shown.pixelColor(middle, top - 1).lightness(), 128) << zoom;
+    EXPECT_EQ(shown.pixelColor(middle, top - 3), QColor(Qt::white)) << zoom;
+    EXPECT_EQ(shown.pixelColor(middle, static_cast<int>(35 * scale)), QColor(Qt::white)) << zoom << ": not filled";
+  }
+  view.SetOutline({});
+  const QImage cleared = view.Picture().grab().toImage();
+  const double scale = view.Picture().Scale() * view.Picture().devicePixelRatioF();
+  EXPECT_EQ(cleared.pixelColor(static_cast<int>(70 * scale), static_cast<int>(10 * scale)), QColor(Qt::white));
+}
+
 TEST(PhotoViewTest, LockedViewsZoomAndScrollTogether) {
   gui::PhotoView left, right;
   for (gui::PhotoView* view : {&left, &right}) {
