@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if ! git ls-files '*.cpp' '*.h' '*.inl' | xargs clang-format --dry-run --Werror 2>/tmp/vesk-format.log; then
-  grep -E "^[^ ].*warning:" /tmp/vesk-format.log | head -n 20 >&2
+  grep -E "^[^ ].*(warning|error):" /tmp/vesk-format.log | head -n 20 >&2
   echo "Some sources are not formatted: run clang-format -i on them." >&2
   exit 1
 fi

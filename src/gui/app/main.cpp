@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <exception>
 
+#include "files/TemporaryFiles.h"
 #include "gui/app/TMainVisForm.h"
 #include "gui/app/VeskApplication.h"
 #include "gui/app/VeskWindows.h"
 #include "gui/common/FileDialogs.h"
 #include "gui/common/MessageBoxes.h"
-#include "files/TemporaryFiles.h"
 #include "qt/ImageFiles.h"
 #include "qt/LocaleSeparator.h"
 
