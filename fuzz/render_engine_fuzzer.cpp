@@ -1,7 +1,7 @@
 // Differential check of the rendering engine: random small photographs,
-// maps, modes, origins, build areas, thread counts, strip widths and
-// instruction sets must give exactly what the plain column-by-column walk
-// gives (status, result pixels and the progress calls).
+// maps, modes, origins, build areas, anaglyph colours, thread counts, strip
+// widths and instruction sets must give exactly what the plain
+// column-by-column walk gives (status, result pixels and the progress calls).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,7 +38,8 @@ class Input {
 };
 
 vesk::RgbImage Photo(Input& in) {
-  const int width = 1 + in.Byte() % 9;
+  // Some rows long enough for the vector kernels (16 pixels at a time).
+  const int width = 1 + in.Byte() % 40;
   const int height = 1 + in.Byte() % 9;
   vesk::RgbImage photo(width, height);
   const std::uint8_t seed = in.Byte();
@@ -79,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.Threads = 1 + in.Byte() % 3;
   options.ColumnsPerStrip = in.Byte() % 9;
   options.Instructions = static_cast<vesk::InstructionSet>(in.Byte() % 3);
+  // Any method, the eyes as they are or swapped.
+  const std::uint8_t colours = in.Byte();
+  request.Anaglyph = vesk::AnaglyphChoice{static_cast<vesk::AnaglyphMethod>(colours % 6), (colours / 6) % 2 == 1};
 
   try {
     vesk::ValidateRenderRequest(request, {photo1.Width(), photo1.Height()}, {photo2.Width(), photo2.Height()});

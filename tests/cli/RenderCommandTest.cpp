@@ -9,6 +9,7 @@
 #include "cli/CliTestSupport.h"
 #include "commands/RenderInputs.h"
 #include "qt/ImageFiles.h"
+#include "render/AnaglyphMethod.h"
 #include "render/RenderEngine.h"
 #include "render/RenderMessages.h"
 #include "support/NoisePhoto.h"
@@ -82,6 +83,63 @@ TEST(RenderCommandTest, ExplicitMapsGiveTheEngineResultInBmpOrPng) {
   EXPECT_EQ(bmp.substr(0, 2), "BM");
   EXPECT_EQ(static_cast<int>(static_cast<unsigned char>(bmp[28])), 24);
   EXPECT_EQ(photos.Dir.Read("out.PNG").substr(1, 3), "PNG");
+}
+
+TEST(RenderCommandTest, AnaglyphMethodsAndSwappedEyesInTheExplicitForm) {
+  Photographs photos;
+  RenderRequest request;
+  request.Transform1 = JobTransformFromStored({0.9, 0.1, 1.5, 0.01, -0.02, -0.05, 1.1, 0.3});
+  request.Transform2 = JobTransformFromStored({1.05, -0.08, -0.4, -0.015, 0.012, 0.07, 0.95, 0.2});
+  request.Area = BuildArea{-2, 20, -3, 18, 0.5};
+  const std::string out = photos.Dir.File("a.bmp");
+  for (const AnaglyphMethodInfo& method : AnaglyphMethods())
+    for (const bool swap : {false, true})
+      for (const int mode : {2, 3, 6, 11}) {
+        request.Mode = static_cast<BuildMode>(mode);
+        request.Anaglyph = AnaglyphChoice{method.Method, swap};
+        std::vector<std::string> args = {"render",
+                                         "--photo1",
+                                         photos.FirstPath,
+                                         "--photo2",
+                                         photos.SecondPath,
+                                         "--mode",
+                                         std::to_string(mode),
+                                         "--transform1",
+                                         "0.9,0.1,1.5,0.01,-0.02,-0.05,1.1,0.3",
+                                         "--transform2",
+                                         "1.05,-0.08,-0.4,-0.015,0.012,0.07,0.95,0.2",
+                                         "--area",
+                                         "-2",
+                                         "20",
+                                         "-3",
+                                         "18",
+                                         "--step",
+                                         "0.5",
+                                         "--anaglyph",
+                                         method.Name,
+                                         "-o",
+                                         out};
+        if (swap) args.push_back("--swap-eyes");
+        const auto run = RunVeskCli(args);
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        const auto written = qt::LoadImage(out);
+        ASSERT_TRUE(written.has_value());
+        EXPECT_TRUE(*written == EngineResult(request, photos.First, photos.Second))
+            << method.Name << " mode " << mode << (swap ? " swapped" : "");
+      }
+  // Without the options: red-green, the second photograph behind the red filter.
+  request.Mode = static_cast<BuildMode>(3);
+  request.Anaglyph = AnaglyphChoice{};
+  ASSERT_EQ(RunVeskCli({"render", "--photo1", photos.FirstPath, "--photo2", photos.SecondPath, "--mode", "3",
+                        "--transform1", "0.9,0.1,1.5,0.01,-0.02,-0.05,1.1,0.3", "-o", out})
+                .Status,
+            0);
+  EXPECT_TRUE(*qt::LoadImage(out) == EngineResult(request, photos.First, photos.Second));
+
+  const auto help = RunVeskCli({"render", "--help"});
+  for (const AnaglyphMethodInfo& method : AnaglyphMethods())
+    EXPECT_NE(help.Out.find(std::string("\n      ") + method.Name + " "), std::string::npos) << method.Name;
+  EXPECT_NE(help.Out.find("--swap-eyes"), std::string::npos);
 }
 
 TEST(RenderCommandTest, TimingAndTiffPhotographs) {
@@ -208,6 +266,11 @@ TEST(RenderCommandTest, UsageErrorsExitWithTwo) {
       {"--mode", "9", "--transform1", "1,0,0,0,0,0,1,0", "--step", "0", "-o", "x.bmp"},
       {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,0", "--threads", "0", "-o", "x.bmp"},
       {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,0", "--bogus", "-o", "x.bmp"},
+      // Anaglyph colours for a build that is no anaglyph, or unknown ones.
+      {"--mode", "7", "--transform1", "1,0,0,0,0,0,1,0", "--anaglyph", "red-green", "-o", "x.bmp"},
+      {"--mode", "9", "--transform1", "1,0,0,0,0,0,1,0", "--swap-eyes", "-o", "x.bmp"},
+      {"--mode", "2", "--transform1", "1,0,0,0,0,0,1,0", "--anaglyph", "green-magenta", "-o", "x.bmp"},
+      {"--mode", "2", "--transform1", "1,0,0,0,0,0,1,0", "--anaglyph", "-o", "x.bmp"},
   };
   for (const auto& usage : usages) {
     std::vector<std::string> args = explicitForm;
@@ -215,12 +278,22 @@ TEST(RenderCommandTest, UsageErrorsExitWithTwo) {
     const auto run = RunVeskCli(args);
     EXPECT_EQ(run.Status, 2) << args[6] << " " << run.Err;
   }
+  const auto unknown =
+      RunVeskCli({"render", "--photo1", "a.bmp", "--photo2", "b.bmp", "--mode", "11", "--transform1", "1,0,0,0,0,0,1,0",
+                  "--transform2", "1,0,0,0,0,0,1,0", "--anaglyph", "Red-Cyan", "-o", "x.bmp"});
+  EXPECT_NE(
+      unknown.Err.find("red-green, red-blue, red-cyan, red-cyan-colour, red-cyan-half-colour, red-cyan-optimised"),
+      std::string::npos)
+      << unknown.Err;
   const std::vector<std::vector<std::string>> projectUsages = {
       {"--by", "points", "--build", "anaglyph-scene", "-o", "x.bmp", "--interpolation", "maybe"},
       {"--by", "points", "--build", "anaglyph-plan", "-o", "x.bmp"},
       {"--by", "scene", "--build", "anaglyph-scene", "-o", "x.bmp"},
       {"--by", "points", "--build", "first-to-plan", "--step", "-1", "-o", "x.bmp"},
       {"--by", "orientation", "--build", "first-to-plan", "--convention", "polar", "-o", "x.bmp"},
+      {"--by", "points", "--build", "second-to-plan", "--anaglyph", "red-cyan", "-o", "x.bmp"},
+      {"--by", "orientation", "--build", "first-to-second", "--swap-eyes", "-o", "x.bmp"},
+      {"--by", "points", "--build", "anaglyph-first", "--anaglyph", "cyan-red", "-o", "x.bmp"},
   };
   for (const auto& usage : projectUsages) {
     std::vector<std::string> args = {"render", "--project", "p.prt"};

@@ -58,6 +58,38 @@ TEST(RenderProjectTest, SceneAnaglyphPutsTheBoardInRegisterByPointsAndByOrientat
   }
 }
 
+TEST(RenderProjectTest, AnaglyphColoursReachTheBuildByPointsAndByOrientation) {
+  // Red-blue carries red-green's green channel in blue, and swapping the eyes
+  // exchanges red and green; a pixel left white stays white either way.
+  test::TempDir dir;
+  for (const auto& [project, by] :
+       {std::pair{"chessboard_points.prt", "points"}, std::pair{"chessboard_orientation.prt", "orientation"}}) {
+    const auto render = [&, project = project, by = by](const std::vector<std::string>& more) {
+      const std::string out = dir.File("r.png");
+      const auto run = RunVeskCli(Args(Args({"render", "--project", Chessboard(project), "--by", by, "--build",
+                                             "anaglyph-scene", "--decimal-separator", ".", "-o", out},
+                                            kBoardArea),
+                                       more));
+      EXPECT_EQ(run.Status, 0) << run.Err;
+      return qt::LoadImage(out).value_or(RgbImage());
+    };
+    const RgbImage redGreen = render({});
+    const RgbImage redBlue = render({"--anaglyph", "red-blue"});
+    const RgbImage swapped = render({"--swap-eyes"});
+    ASSERT_FALSE(redGreen.Empty());
+    ASSERT_EQ(redBlue.Width(), redGreen.Width());
+    ASSERT_EQ(swapped.Width(), redGreen.Width());
+    int differences = 0;
+    for (int y = 0; y < redGreen.Height(); ++y)
+      for (int x = 0; x < redGreen.Width(); ++x) {
+        const Rgb p = redGreen.Pixel(x, y);
+        differences += !(redBlue.Pixel(x, y) == Rgb{p.R, p.B, p.G}) + !(swapped.Pixel(x, y) == Rgb{p.G, p.R, p.B});
+      }
+    EXPECT_EQ(differences, 0) << by;
+    EXPECT_FALSE(swapped == redGreen) << by;
+  }
+}
+
 TEST(RenderProjectTest, ProjectFormRendersWhatTheFittedMapsRender) {
   // The project form must make exactly the build that fitting the points
   // and rendering those coefficients makes.

@@ -54,6 +54,7 @@ RenderRequest FromReferencePoints(const ProjectBuildOptions& options, const Proj
   setup.Photo1 = photo1;
   setup.Photo2 = photo2;
   setup.Threads = options.Threads;
+  setup.Anaglyph = options.Anaglyph;
   // Said before any file is read, as the workspace does, and naming the project.
   if (PlanNeedsScene(ModeFor(setup.Command, setup.Interpolation)) && setup.ScenePath.empty())
     throw VeskError(options.Project + ": " + kSceneFileRequired);
@@ -92,6 +93,7 @@ RenderRequest FromOrientation(const ProjectBuildOptions& options, const ProjectF
       RequiredPath(options.Project, fields.Image2ExOrientation, "Image2ExOrientation"),
   };
   setup.Format = options.Format;
+  setup.Anaglyph = options.Anaglyph;
   OrientationBuild build(setup);
   BuildAreaFields area = AreaFields(options);
   if (auto failure = build.ReadFiles()) throw ReadError(*failure->Read);

@@ -1,12 +1,14 @@
 #include "commands/RenderInputs.h"
 
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "CliErrors.h"
 #include "OptionValues.h"
 #include "model/BuildMode.h"
 #include "model/BuildModeTraits.h"
+#include "render/AnaglyphMethod.h"
 
 namespace vesk::cli {
 
@@ -47,6 +49,23 @@ JobTransform ParseTransform(const std::string& option, const std::string& text) 
   return JobTransformFromStored(stored);
 }
 
+// --anaglyph METHOD and --swap-eyes, which only the anaglyph modes take.
+AnaglyphChoice ReadAnaglyphChoice(Arguments& args, BuildMode mode) {
+  AnaglyphChoice choice;
+  const auto method = args.Value("--anaglyph");
+  choice.SwapEyes = args.Flag("--swap-eyes");
+  if (method) {
+    const auto named = AnaglyphMethodNamed(*method);
+    if (!named) throw UsageError(std::string("option --anaglyph takes ") + AnaglyphMethodNames());
+    choice.Method = *named;
+  }
+  if ((method || choice.SwapEyes) && !TraitsOf(mode).Anaglyph)
+    throw UsageError(
+        "--anaglyph and --swap-eyes belong to the anaglyph builds: --build anaglyph-second, anaglyph-first or "
+        "anaglyph-scene, or --mode 2, 3, 6 or 11");
+  return choice;
+}
+
 }  // namespace
 
 ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& project) {
@@ -67,6 +86,7 @@ ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& 
         "anaglyph-second, anaglyph-first or anaglyph-scene");
   options.Command = *command;
   options.Mode = static_cast<int>(ModeFor(*command, options.Interpolation));
+  options.Anaglyph = ReadAnaglyphChoice(args, static_cast<BuildMode>(options.Mode));
   ReadArea(args, options.Area);
   if (const auto step = args.Value("--step")) {
     if (*step == "auto")
@@ -95,6 +115,7 @@ RenderInput ReadExplicitRenderInput(Arguments& args) {
   if (!IsValidBuildMode(*mode)) throw UsageError("option --mode takes a build mode from 0 to 11");
   RenderRequest& request = input.Request;
   request.Mode = static_cast<BuildMode>(*mode);
+  request.Anaglyph = ReadAnaglyphChoice(args, request.Mode);
   request.Transform1 = ParseTransform("--transform1", args.RequiredValue("--transform1"));
   const auto second = args.Value("--transform2");
   if (second) {

@@ -36,6 +36,7 @@ struct ProjectBuildOptions {
   std::optional<double> MinDistance;                      // --min-distance
   NumberFormat Format;                                    // the data files' decimal separator
   int Threads = 0;                                        // --threads; 0 = every core
+  AnaglyphChoice Anaglyph;                                // --anaglyph METHOD, --swap-eyes
 };
 
 // Reads the project-form options besides --project itself (usage errors for
@@ -44,7 +45,7 @@ ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& 
 
 // Reads --photo1, --photo2, --mode, --transform1/2 (stored order
 // a0,a1,a2,c0,c1,b0,b1,b2), --origin with its centres and correction values,
-// --area and --step.
+// --area, --step, --anaglyph and --swap-eyes.
 RenderInput ReadExplicitRenderInput(Arguments& args);
 
 // The files a project build reads: the project, the photographs and the data

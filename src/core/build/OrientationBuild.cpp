@@ -34,10 +34,10 @@ std::optional<BuildFailure> OrientationBuild::MakeRequest(BuildAreaFields& field
   if (auto message = ComputeOrientationBuild(asked, inputs_, setup_.Format, result))
     return BuildFailure{BuildFailure::Kind::Message, *message, std::nullopt, {}};
   fields.Step = result.AreaStep;
-  request =
-      MakeRenderRequest(result.List1, result.List2, mode_, fields.Area(),
-                        ImagePlane{result.CentreX1, result.CentreY1, result.CorrectionValue1},
-                        ImagePlane{result.CentreX2, result.CentreY2, result.CorrectionValue2}, Origin::FromOrientation);
+  request = MakeRenderRequest(result.List1, result.List2, mode_, fields.Area(),
+                              ImagePlane{result.CentreX1, result.CentreY1, result.CorrectionValue1},
+                              ImagePlane{result.CentreX2, result.CentreY2, result.CorrectionValue2},
+                              Origin::FromOrientation, setup_.Anaglyph);
   return std::nullopt;
 }
 

@@ -18,6 +18,7 @@ struct OrientationSetup {
   CoordinateConvention Convention = CoordinateConvention::Mathematical;
   OrientationFilePaths Paths;
   NumberFormat Format;
+  AnaglyphChoice Anaglyph;  // copied into the request; only the anaglyph builds use it
 };
 
 // One build by orientation, in the workspace's steps:

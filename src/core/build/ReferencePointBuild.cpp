@@ -90,7 +90,7 @@ std::optional<BuildFailure> ReferencePointBuild::MakeRequest(const BuildAreaFiel
                                                              RenderRequest& request) const {
   try {
     request = MakeRenderRequest(primary_, second_, mode_, fields.Area(), ImagePlane{}, ImagePlane{},
-                                Origin::FromReferencePoints);
+                                Origin::FromReferencePoints, setup_.Anaglyph);
   } catch (const VeskError& error) {
     return StandardError(error.what());
   }

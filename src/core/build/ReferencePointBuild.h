@@ -26,7 +26,8 @@ struct ReferencePointSetup {
   StatisticalSettings Settings;
   PhotoSize Photo1;  // as recorded when the photographs were loaded; 0 x 0 without
   PhotoSize Photo2;
-  int Threads = 0;  // for the statistical method; 0 = one per core
+  int Threads = 0;          // for the statistical method; 0 = one per core
+  AnaglyphChoice Anaglyph;  // copied into the request; only the anaglyph builds use it
 };
 
 // One build by reference points, in the steps the workspace runs it, so that

@@ -38,7 +38,7 @@ struct BuildModeTraits {
   Grid Walked;      // the grid the render walks
   Grid Frame;       // the result's size: that photograph's, or the build area's
   bool Forward;     // scatters the walked photograph's pixels (last write wins)
-  bool Anaglyph;    // composes two photographs' grey levels
+  bool Anaglyph;    // composes one colour from both photographs' samples
   bool BuildArea;   // walks the build area of the scene plane (asks for it first)
   bool ScenePlane;  // the result lies on the scene plane, scene y upwards
   FitPlan Plan;     // what the reference points are fitted into

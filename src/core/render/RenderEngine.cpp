@@ -11,11 +11,13 @@
 #include <ctime>
 #include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "common/VeskError.h"
 #include "model/BuildMode.h"
 #include "model/NumericHelpers.h"
+#include "render/AnaglyphMethod.h"
 #include "render/AreaWalk.h"
 #include "render/LargeBuffer.h"
 #include "render/ProgressDisplay.h"
@@ -112,9 +114,57 @@ inline void SetPixel(std::uint8_t* to, std::uint8_t r, std::uint8_t g, std::uint
   to[1] = g;
   to[2] = b;
 }
-// The grey level of a read, 255 where it fell outside its photograph.
-inline std::uint8_t GreyOrWhite(const std::uint8_t* photo, std::int32_t offset) {
-  return offset >= 0 ? Grey(photo + offset) : 255;
+// What a read that fell outside its photograph counts as, with the slack
+// byte of the 4-byte reads.
+constexpr std::uint8_t kWhitePixel[4] = {255, 255, 255, 255};
+inline const std::uint8_t* PixelOrWhite(const std::uint8_t* photo, std::int32_t offset) {
+  return offset >= 0 ? photo + offset : kWhitePixel;
+}
+
+inline std::uint8_t Dubois(const std::int32_t (&row)[6], const std::uint8_t* left, const std::uint8_t* right) {
+  return DuboisChannel(row[0] * left[0] + row[1] * left[1] + row[2] * left[2] + row[3] * right[0] + row[4] * right[1] +
+                       row[5] * right[2]);
+}
+
+// The anaglyph colour of one point from the sample for the eye behind the
+// red filter and the other eye's.
+template <AnaglyphMethod M>
+inline void ComposeAnaglyph(std::uint8_t* to, const std::uint8_t* left, const std::uint8_t* right) {
+  if constexpr (M == AnaglyphMethod::RedGreen) {
+    SetPixel(to, Grey(left), Grey(right), 0);
+  } else if constexpr (M == AnaglyphMethod::RedBlue) {
+    SetPixel(to, Grey(left), 0, Grey(right));
+  } else if constexpr (M == AnaglyphMethod::RedCyan) {
+    const std::uint8_t grey = Grey(right);
+    SetPixel(to, Grey(left), grey, grey);
+  } else if constexpr (M == AnaglyphMethod::RedCyanColour) {
+    SetPixel(to, left[0], right[1], right[2]);
+  } else if constexpr (M == AnaglyphMethod::RedCyanHalfColour) {
+    SetPixel(to, Grey(left), right[1], right[2]);
+  } else {
+    SetPixel(to, Dubois(kDuboisRedCyan[0], left, right), Dubois(kDuboisRedCyan[1], left, right),
+             Dubois(kDuboisRedCyan[2], left, right));
+  }
+}
+
+// Calls body(tag) with std::integral_constant<AnaglyphMethod, method>, so
+// that the per-pixel work is compiled once per method.
+template <typename Body>
+void WithMethod(AnaglyphMethod method, Body&& body) {
+  switch (method) {
+    case AnaglyphMethod::RedGreen:
+      return body(std::integral_constant<AnaglyphMethod, AnaglyphMethod::RedGreen>{});
+    case AnaglyphMethod::RedBlue:
+      return body(std::integral_constant<AnaglyphMethod, AnaglyphMethod::RedBlue>{});
+    case AnaglyphMethod::RedCyan:
+      return body(std::integral_constant<AnaglyphMethod, AnaglyphMethod::RedCyan>{});
+    case AnaglyphMethod::RedCyanColour:
+      return body(std::integral_constant<AnaglyphMethod, AnaglyphMethod::RedCyanColour>{});
+    case AnaglyphMethod::RedCyanHalfColour:
+      return body(std::integral_constant<AnaglyphMethod, AnaglyphMethod::RedCyanHalfColour>{});
+    case AnaglyphMethod::RedCyanOptimised:
+      return body(std::integral_constant<AnaglyphMethod, AnaglyphMethod::RedCyanOptimised>{});
+  }
 }
 
 class Renderer {
@@ -124,6 +174,7 @@ class Renderer {
       : request_(request),
         mode_(static_cast<int>(request.Mode)),
         forward_(TraitsOf(request.Mode).Forward),
+        swapEyes_(request.Anaglyph.SwapEyes),
         photo1_(photo1),
         photo2_(photo2),
         result_(result),
@@ -366,24 +417,76 @@ class Renderer {
   }
 
   // The vector transfer of a whole row of an anaglyph, where the kernels have
-  // one (gathering pixels pays for the grey levels, not for plain copies);
-  // returns how many leading samples it wrote.
+  // one (gathering pixels pays for the anaglyph colours, not for plain
+  // copies); returns how many leading samples it wrote.
   int TransferRowAtOnce(const Scratch& s, int resultRow, int j, int c0, int c1) {
     int count = 0;
     std::uint8_t* to = ConsecutiveRun(resultRow, j, j + 1, c0, c1, count);
     if (to == nullptr || kernels_.AnaglyphRow == nullptr) return 0;
     const std::int32_t* offsets1 = s.Offsets1.data();
+    // The second photograph's sample and the first's, each a pixel of the
+    // walked row or one read at offsets.
+    const std::uint8_t* second = photo2_.Data();
+    const std::int32_t* secondOffsets = offsets1;
+    const std::uint8_t* first = photo1_.Data();
+    const std::int32_t* firstOffsets = offsets1;
     switch (mode_) {
       case 2:
-        return kernels_.AnaglyphRow(photo2_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0), nullptr, photo1_.Data(),
-                                    offsets1, count, to);
+        second = photo2_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0);
+        secondOffsets = nullptr;
+        break;
       case 3:
-        return kernels_.AnaglyphRow(photo2_.Data(), offsets1, photo1_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0),
-                                    nullptr, count, to);
+        first = photo1_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c0);
+        firstOffsets = nullptr;
+        break;
       case 11:
-        return kernels_.AnaglyphRow(photo2_.Data(), s.Offsets2.data(), photo1_.Data(), offsets1, count, to);
+        secondOffsets = s.Offsets2.data();
+        break;
       default:
         return 0;
+    }
+    const AnaglyphMethod method = request_.Anaglyph.Method;
+    if (swapEyes_) return kernels_.AnaglyphRow(method, first, firstOffsets, second, secondOffsets, count, to);
+    return kernels_.AnaglyphRow(method, second, secondOffsets, first, firstOffsets, count, to);
+  }
+
+  // The anaglyph colour of one point from the second photograph's sample and
+  // the first's, each eye behind its filter.
+  template <AnaglyphMethod M>
+  void Compose(std::uint8_t* to, const std::uint8_t* second, const std::uint8_t* first) const {
+    if (swapEyes_)
+      ComposeAnaglyph<M>(to, first, second);
+    else
+      ComposeAnaglyph<M>(to, second, first);
+  }
+
+  template <AnaglyphMethod M>
+  void TransferAnaglyph(const Scratch& s, int resultRow, int ja, int jb, int c0, int c1, int from) {
+    const std::int32_t* offsets1 = s.Offsets1.data();
+    const std::int32_t* offsets2 = s.Offsets2.data();
+    const std::uint8_t* first = photo1_.Data();
+    const std::uint8_t* second = photo2_.Data();
+    switch (mode_) {
+      case 2:
+        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int c, int j, int slot, bool) {
+          Compose<M>(to, photo2_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c), PixelOrWhite(first, offsets1[slot]));
+        });
+        break;
+      case 3:
+        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int c, int j, int slot, bool) {
+          Compose<M>(to, PixelOrWhite(second, offsets1[slot]), photo1_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c));
+        });
+        break;
+      case 11:
+        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int, int, int slot, bool) {
+          const std::int32_t fromFirst = offsets1[slot];
+          const std::int32_t fromSecond = offsets2[slot];
+          if (fromFirst == kSkip || fromSecond == kSkip) return;
+          Compose<M>(to, PixelOrWhite(second, fromSecond), PixelOrWhite(first, fromFirst));
+        });
+        break;
+      default:
+        break;
     }
   }
 
@@ -420,28 +523,11 @@ class Renderer {
         break;
       }
       case 2:
-        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int c, int j, int slot, bool) {
-          const std::uint8_t greySecond = Grey(photo2_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c));
-          SetPixel(to, greySecond, GreyOrWhite(photo1_.Data(), offsets1[slot]), 0);
-        });
-        break;
       case 3:
-        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int c, int j, int slot, bool) {
-          const std::uint8_t greyFirst = Grey(photo1_.Row(j) + 3 * static_cast<std::ptrdiff_t>(c));
-          SetPixel(to, GreyOrWhite(photo2_.Data(), offsets1[slot]), greyFirst, 0);
-        });
+      case 11:
+        WithMethod(request_.Anaglyph.Method,
+                   [&](auto method) { TransferAnaglyph<decltype(method)::value>(s, resultRow, ja, jb, c0, c1, from); });
         break;
-      case 11: {
-        const std::uint8_t* first = photo1_.Data();
-        const std::uint8_t* second = photo2_.Data();
-        ForEachSample(resultRow, ja, jb, c0, c1, from, [&](std::uint8_t* to, int, int, int slot, bool) {
-          const std::int32_t fromFirst = offsets1[slot];
-          const std::int32_t fromSecond = offsets2[slot];
-          if (fromFirst == kSkip || fromSecond == kSkip) return;
-          SetPixel(to, GreyOrWhite(second, fromSecond), GreyOrWhite(first, fromFirst), 0);
-        });
-        break;
-      }
       default:
         break;
     }
@@ -481,9 +567,15 @@ class Renderer {
       // The anaglyph colour of every sample first, with vectors where the
       // kernels have them; the scatter then only copies.
       PrefetchReads(second, reads, count);
-      int i =
-          kernels_.AnaglyphRow != nullptr ? kernels_.AnaglyphRow(second, reads, source, nullptr, count, colours) : 0;
-      for (; i < count; ++i) SetPixel(colours + 3 * i, GreyOrWhite(second, reads[i]), Grey(source + 3 * i), 0);
+      const AnaglyphMethod method = request_.Anaglyph.Method;
+      int done = 0;
+      if (kernels_.AnaglyphRow != nullptr)
+        done = swapEyes_ ? kernels_.AnaglyphRow(method, source, nullptr, second, reads, count, colours)
+                         : kernels_.AnaglyphRow(method, second, reads, source, nullptr, count, colours);
+      WithMethod(method, [&](auto tag) {
+        for (int i = done; i < count; ++i)
+          Compose<decltype(tag)::value>(colours + 3 * i, PixelOrWhite(second, reads[i]), source + 3 * i);
+      });
       source = colours;
     }
     // The pixels the row will write, and their writers, asked for ahead.
@@ -510,6 +602,7 @@ class Renderer {
   const RenderRequest& request_;
   int mode_;
   bool forward_;
+  bool swapEyes_;
   const RgbImage& photo1_;
   const RgbImage& photo2_;
   RgbImage& result_;

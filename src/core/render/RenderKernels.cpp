@@ -394,33 +394,125 @@ VESK_AVX512_BYTES VESK_INLINE void StorePixels512(std::uint8_t* to, __m512i pixe
   _mm512_mask_storeu_epi8(to, bytes, packed);
 }
 
-// Greys of one anaglyph channel: gathered at offsets (255 outside the
-// photograph) or read along a row.
-VESK_AVX512_BYTES VESK_INLINE __m512i ChannelGreys512(const std::uint8_t* source, const std::int32_t* offsets, int i,
-                                                      __mmask16& keep) {
+// The pixels of one eye's samples as 4-byte words, R, G, B in the low three
+// bytes: gathered at offsets (white outside the photograph) or read along a
+// row.
+VESK_AVX512_BYTES VESK_INLINE __m512i EyePixels512(const std::uint8_t* source, const std::int32_t* offsets, int i,
+                                                   __mmask16& keep) {
   if (offsets == nullptr) {
     const __m512i bytes = _mm512_maskz_loadu_epi8((std::uint64_t{1} << 48) - 1, source + 3 * i);
-    return Greys512(_mm512_permutexvar_epi8(_mm512_load_si512(kPermutations.Spread), bytes));
+    return _mm512_permutexvar_epi8(_mm512_load_si512(kPermutations.Spread), bytes);
   }
-  const __m512i zero = _mm512_setzero_si512();
   const __m512i offset = _mm512_loadu_si512(offsets + i);
-  const __mmask16 inside = _mm512_cmpge_epi32_mask(offset, zero);
+  const __mmask16 inside = _mm512_cmpge_epi32_mask(offset, _mm512_setzero_si512());
   keep &= _mm512_cmpneq_epi32_mask(offset, _mm512_set1_epi32(kSkip));
-  const __m512i greys = Greys512(_mm512_mask_i32gather_epi32(zero, inside, offset, source, 1));
-  return _mm512_mask_blend_epi32(inside, _mm512_set1_epi32(255), greys);
+  return _mm512_mask_i32gather_epi32(_mm512_set1_epi32(0xFFFFFF), inside, offset, source, 1);
 }
 
-VESK_AVX512_BYTES int AnaglyphRowAvx512(const std::uint8_t* red, const std::int32_t* redOffsets,
-                                        const std::uint8_t* green, const std::int32_t* greenOffsets, int count,
-                                        std::uint8_t* to) {
+// Byte shuffles (within each 128-bit lane; -128 gives 0) that put two
+// channels of a pixel word into the two 16-bit halves of its lane, the
+// operand pairs of the optimised method's products.
+struct ChannelPairs {
+  alignas(64) std::int8_t RedGreen[64];   // (r, g) of the same pixel
+  alignas(64) std::int8_t Blue[64];       // (b, 0)
+  alignas(64) std::int8_t Red[64];        // (0, r)
+  alignas(64) std::int8_t GreenBlue[64];  // (g, b)
+  constexpr ChannelPairs() : RedGreen{}, Blue{}, Red{}, GreenBlue{} {
+    for (int i = 0; i < 64; ++i) {
+      const int word = (i % 16) & ~3, byte = i % 4;
+      const auto at = [&](int channel) { return static_cast<std::int8_t>(channel < 0 ? -128 : word + channel); };
+      RedGreen[i] = at(byte == 0 ? 0 : byte == 2 ? 1 : -1);
+      Blue[i] = at(byte == 0 ? 2 : -1);
+      Red[i] = at(byte == 2 ? 0 : -1);
+      GreenBlue[i] = at(byte == 0 ? 1 : byte == 2 ? 2 : -1);
+    }
+  }
+};
+constexpr ChannelPairs kChannelPairs;
+
+// Two 16-bit factors side by side in every lane.
+VESK_AVX512_BYTES VESK_INLINE __m512i FactorPair(std::int32_t low, std::int32_t high) {
+  return _mm512_set1_epi32(
+      static_cast<int>((static_cast<std::uint32_t>(high) << 16) | static_cast<std::uint16_t>(low)));
+}
+
+// One channel of the optimised method: the six products summed in 32 bits,
+// then floor(max(sum + 500, 0) / 1000) clamped to 255, as DuboisChannel. The
+// division is floor(floor(t / 8) / 125), and x * 33555 >> 22 is x div 125 for
+// every x below 59074; t stays below 316000, so x fits in the low 16 bits of
+// its lane and the multiplication is a 16-bit one keeping the high half.
+VESK_AVX512_BYTES VESK_INLINE __m512i DuboisChannel512(__m512i redGreen, __m512i blueRed, __m512i greenBlue,
+                                                       const std::int32_t (&row)[6]) {
+  const __m512i sum = _mm512_add_epi32(_mm512_add_epi32(_mm512_madd_epi16(redGreen, FactorPair(row[0], row[1])),
+                                                        _mm512_madd_epi16(blueRed, FactorPair(row[2], row[3]))),
+                                       _mm512_madd_epi16(greenBlue, FactorPair(row[4], row[5])));
+  const __m512i shifted = _mm512_max_epi32(_mm512_add_epi32(sum, _mm512_set1_epi32(500)), _mm512_setzero_si512());
+  const __m512i eighths = _mm512_srli_epi32(shifted, 3);
+  const __m512i level = _mm512_srli_epi32(_mm512_mulhi_epu16(eighths, _mm512_set1_epi32(33555)), 6);
+  return _mm512_min_epi32(level, _mm512_set1_epi32(255));
+}
+
+// The anaglyph colours of sixteen points as pixel words (only the low three
+// bytes count) from the left and right eyes' pixel words.
+template <AnaglyphMethod M>
+VESK_AVX512_BYTES VESK_INLINE __m512i Compose512(__m512i left, __m512i right) {
+  // Byte 0 of every lane: the red channel.
+  constexpr __mmask64 kRed = 0x1111111111111111;
+  if constexpr (M == AnaglyphMethod::RedGreen) {
+    return _mm512_or_si512(Greys512(left), _mm512_slli_epi32(Greys512(right), 8));
+  } else if constexpr (M == AnaglyphMethod::RedBlue) {
+    return _mm512_or_si512(Greys512(left), _mm512_slli_epi32(Greys512(right), 16));
+  } else if constexpr (M == AnaglyphMethod::RedCyan) {
+    const __m512i grey = Greys512(right);
+    return _mm512_or_si512(Greys512(left), _mm512_or_si512(_mm512_slli_epi32(grey, 8), _mm512_slli_epi32(grey, 16)));
+  } else if constexpr (M == AnaglyphMethod::RedCyanColour) {
+    return _mm512_mask_blend_epi8(kRed, right, left);
+  } else if constexpr (M == AnaglyphMethod::RedCyanHalfColour) {
+    return _mm512_mask_blend_epi8(kRed, right, Greys512(left));
+  } else {
+    const __m512i redGreen = _mm512_shuffle_epi8(left, _mm512_load_si512(kChannelPairs.RedGreen));
+    const __m512i blueRed = _mm512_or_si512(_mm512_shuffle_epi8(left, _mm512_load_si512(kChannelPairs.Blue)),
+                                            _mm512_shuffle_epi8(right, _mm512_load_si512(kChannelPairs.Red)));
+    const __m512i greenBlue = _mm512_shuffle_epi8(right, _mm512_load_si512(kChannelPairs.GreenBlue));
+    const __m512i red = DuboisChannel512(redGreen, blueRed, greenBlue, kDuboisRedCyan[0]);
+    const __m512i green = DuboisChannel512(redGreen, blueRed, greenBlue, kDuboisRedCyan[1]);
+    const __m512i blue = DuboisChannel512(redGreen, blueRed, greenBlue, kDuboisRedCyan[2]);
+    return _mm512_or_si512(red, _mm512_or_si512(_mm512_slli_epi32(green, 8), _mm512_slli_epi32(blue, 16)));
+  }
+}
+
+template <AnaglyphMethod M>
+VESK_AVX512_BYTES inline int AnaglyphRowAvx512As(const std::uint8_t* left, const std::int32_t* leftOffsets,
+                                                 const std::uint8_t* right, const std::int32_t* rightOffsets, int count,
+                                                 std::uint8_t* to) {
   int i = 0;
   for (; i + 16 <= count; i += 16, to += 48) {
     __mmask16 keep = 0xFFFF;
-    const __m512i redGreys = ChannelGreys512(red, redOffsets, i, keep);
-    const __m512i greenGreys = ChannelGreys512(green, greenOffsets, i, keep);
-    StorePixels512(to, _mm512_or_si512(redGreys, _mm512_slli_epi32(greenGreys, 8)), keep);
+    const __m512i leftPixels = EyePixels512(left, leftOffsets, i, keep);
+    const __m512i rightPixels = EyePixels512(right, rightOffsets, i, keep);
+    StorePixels512(to, Compose512<M>(leftPixels, rightPixels), keep);
   }
   return i;
+}
+
+VESK_AVX512_BYTES int AnaglyphRowAvx512(AnaglyphMethod method, const std::uint8_t* left,
+                                        const std::int32_t* leftOffsets, const std::uint8_t* right,
+                                        const std::int32_t* rightOffsets, int count, std::uint8_t* to) {
+  switch (method) {
+    case AnaglyphMethod::RedGreen:
+      return AnaglyphRowAvx512As<AnaglyphMethod::RedGreen>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedBlue:
+      return AnaglyphRowAvx512As<AnaglyphMethod::RedBlue>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedCyan:
+      return AnaglyphRowAvx512As<AnaglyphMethod::RedCyan>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedCyanColour:
+      return AnaglyphRowAvx512As<AnaglyphMethod::RedCyanColour>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedCyanHalfColour:
+      return AnaglyphRowAvx512As<AnaglyphMethod::RedCyanHalfColour>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedCyanOptimised:
+      return AnaglyphRowAvx512As<AnaglyphMethod::RedCyanOptimised>(left, leftOffsets, right, rightOffsets, count, to);
+  }
+  return 0;
 }
 
 // Each bit of a byte repeated three times: the byte mask of the pixels of

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "render/AnaglyphMethod.h"
 #include "render/RenderEngine.h"
 #include "render/RenderRequest.h"
 
@@ -63,12 +64,13 @@ struct Kernels {
   // `to`; returns how many leading pixels it wrote (the caller does the rest
   // one by one), or is null where the processor lacks the instructions.
   //
-  // Anaglyph: red from the second photograph, green from the first, blue 0.
-  // Each channel's grey comes either from a photograph pixel at an offset
-  // (255 for kNoColour) or, where its offsets are null, from the pixels of
-  // `row` one after the other. A kSkip in either leaves the pixel as it is.
-  int (*AnaglyphRow)(const std::uint8_t* red, const std::int32_t* redOffsets, const std::uint8_t* green,
-                     const std::int32_t* greenOffsets, int count, std::uint8_t* to);
+  // Anaglyph: the colour of `method` from the sample for the eye behind the
+  // red filter (left) and the other eye's (right). Each sample is either a
+  // photograph pixel at an offset (white for kNoColour) or, where its offsets
+  // are null, the next pixel of its row. A kSkip in either leaves the pixel
+  // as it is.
+  int (*AnaglyphRow)(AnaglyphMethod method, const std::uint8_t* left, const std::int32_t* leftOffsets,
+                     const std::uint8_t* right, const std::int32_t* rightOffsets, int count, std::uint8_t* to);
 
   // Optional forward scatter of `count` samples in walk order: sample i goes
   // to pixel targets[i] (none where negative) unless writers[target] exceeds

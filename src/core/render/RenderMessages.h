@@ -20,5 +20,6 @@ inline constexpr const char* kResultEmpty = "Изображение не пос�
 inline constexpr const char* kPhotographUnreadable = "Файл не удаётся прочитать как изображение!";
 inline constexpr const char* kResultNotWritten = "Не удаётся записать изображение!";
 inline constexpr const char* kOriginUnknown = "Неизвестный способ построения преобразований!";
+inline constexpr const char* kAnaglyphMethodUnknown = "Неизвестный способ составления анаглифа!";
 
 }  // namespace vesk

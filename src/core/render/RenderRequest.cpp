@@ -22,7 +22,8 @@ JobTransform JobTransformFromList(const VT_Points& coefficients) {
 }
 
 RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, BuildMode mode, const BuildArea& area,
-                                const ImagePlane& plane1, const ImagePlane& plane2, Origin origin) {
+                                const ImagePlane& plane1, const ImagePlane& plane2, Origin origin,
+                                AnaglyphChoice anaglyph) {
   RenderRequest request;
   request.Mode = mode;
   request.From = origin;
@@ -32,6 +33,7 @@ RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, 
   request.Area = area;
   request.Plane1 = plane1;
   request.Plane2 = plane2;
+  request.Anaglyph = anaglyph;
   return request;
 }
 
@@ -89,6 +91,7 @@ PictureSize ResultSize(const RenderRequest& request, PictureSize photo1, Picture
 void ValidateRenderRequest(const RenderRequest& request, PictureSize photo1, PictureSize photo2) {
   if (request.From != Origin::FromReferencePoints && request.From != Origin::FromOrientation)
     throw VeskError(kOriginUnknown);
+  if (!IsValidAnaglyphMethod(static_cast<int>(request.Anaglyph.Method))) throw VeskError(kAnaglyphMethodUnknown);
   const BuildModeTraits* traits = FindTraits(static_cast<int>(request.Mode));
   if (traits == nullptr) return;
   if (!FitsInBytes(photo1.Width, photo1.Height) || !FitsInBytes(photo2.Width, photo2.Height))

@@ -5,6 +5,7 @@
 
 #include "model/BuildMode.h"
 #include "model/VT_Points.h"
+#include "render/AnaglyphMethod.h"
 #include "render/Origin.h"
 
 namespace vesk {
@@ -55,16 +56,20 @@ struct RenderRequest {
   ImagePlane Plane1;
   ImagePlane Plane2;
   BuildArea Area;  // used by modes 9, 10 and 11 only
+  // How the anaglyph modes (2, 3, 6 and 11) colour a point; the other modes
+  // ignore it, so a workspace may keep one choice for all its builds.
+  AnaglyphChoice Anaglyph;
 };
 
 // The request of a rendering job made the way the workspaces make one: the
 // two coefficient lists in stored order (the second is read only by modes 6
 // and 11, and may be empty otherwise), the build mode, the build area, the
 // image planes of both photographs (reference-point jobs pass the default
-// 0, 0, 1) and the origin. A list with fewer than eight points raises the
+// 0, 0, 1), the origin and the anaglyph's colours. A list with fewer than eight points raises the
 // list's "Index out of bounds ListOfT::Get".
 RenderRequest MakeRenderRequest(const VT_Points& list1, const VT_Points& list2, BuildMode mode, const BuildArea& area,
-                                const ImagePlane& plane1, const ImagePlane& plane2, Origin origin);
+                                const ImagePlane& plane1, const ImagePlane& plane2, Origin origin,
+                                AnaglyphChoice anaglyph = {});
 
 struct PictureSize {
   int Width = 0;
@@ -80,7 +85,8 @@ PictureSize ResultSize(const RenderRequest& request, PictureSize photo1, Picture
 // result, buffers or walk would be undefined: an empty or oversized
 // photograph, a build-area step or bound that is not a finite number or not
 // positive, an area smaller than one step, a result too large to allocate, a
-// step too fine for the bounds to be walked. A mode outside 0..11 passes.
+// step too fine for the bounds to be walked, an unknown origin or anaglyph
+// method. A mode outside 0..11 passes.
 void ValidateRenderRequest(const RenderRequest& request, PictureSize photo1, PictureSize photo2);
 
 }  // namespace vesk

@@ -4,10 +4,12 @@
 // the build modes are described: walk the columns, map every grid point, read
 // and write single pixels. The fast engine must agree with it bit for bit.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/NumericHelpers.h"
@@ -103,7 +105,41 @@ class PlainColumnWalk {
     if (!column || !row || *column < 0 || *row < 0 || *column >= result_.Width() || *row >= result_.Height()) return;
     result_.SetPixel(static_cast<int>(*column), static_cast<int>(*row), colour);
   }
-  static std::uint8_t GreyOr255(std::optional<Rgb> c) { return c ? GreyLevel(*c) : 255; }
+  // The anaglyph colour of a point from the second photograph's sample and
+  // the first's, straight from the table of methods.
+  Rgb Anaglyph(std::optional<Rgb> second, std::optional<Rgb> first) const {
+    const Rgb noColour = kWhite;
+    Rgb l = second ? *second : noColour;
+    Rgb r = first ? *first : noColour;
+    if (r_.Anaglyph.SwapEyes) std::swap(l, r);
+    const auto g = [](Rgb c) { return static_cast<std::uint8_t>((c.R + c.G + c.B) / 3); };
+    switch (r_.Anaglyph.Method) {
+      case AnaglyphMethod::RedGreen:
+        return Rgb{g(l), g(r), 0};
+      case AnaglyphMethod::RedBlue:
+        return Rgb{g(l), 0, g(r)};
+      case AnaglyphMethod::RedCyan:
+        return Rgb{g(l), g(r), g(r)};
+      case AnaglyphMethod::RedCyanColour:
+        return Rgb{l.R, r.G, r.B};
+      case AnaglyphMethod::RedCyanHalfColour:
+        return Rgb{g(l), r.G, r.B};
+      case AnaglyphMethod::RedCyanOptimised: {
+        static constexpr int kMatrix[3][6] = {
+            {437, 449, 164, -11, -32, -7}, {-62, -62, -24, 377, 761, 9}, {-48, -50, -17, -26, -93, 1234}};
+        const int x[6] = {l.R, l.G, l.B, r.R, r.G, r.B};
+        std::uint8_t channel[3];
+        for (int k = 0; k < 3; ++k) {
+          int v = 0;
+          for (int i = 0; i < 6; ++i) v += kMatrix[k][i] * x[i];
+          const int rounded = v >= 0 ? (v + 500) / 1000 : -((-v + 500) / 1000);
+          channel[k] = static_cast<std::uint8_t>(std::clamp(rounded, 0, 255));
+        }
+        return Rgb{channel[0], channel[1], channel[2]};
+      }
+    }
+    return kWhite;
+  }
   static bool Inside(double X, double Y, const RgbImage& photo) {
     return 0 < X && X < photo.Width() && 0 < Y && Y < photo.Height();
   }
@@ -144,12 +180,10 @@ class PlainColumnWalk {
             break;
           }
           case 2:
-            result_.SetPixel(column, j,
-                             Rgb{GreyLevel(p2_.Pixel(column, j)), GreyOr255(Read(p1_, PixelOf(1, x, y))), 0});
+            result_.SetPixel(column, j, Anaglyph(p2_.Pixel(column, j), Read(p1_, PixelOf(1, x, y))));
             break;
           case 3:
-            result_.SetPixel(column, j,
-                             Rgb{GreyOr255(Read(p2_, PixelOf(2, x, y))), GreyLevel(p1_.Pixel(column, j)), 0});
+            result_.SetPixel(column, j, Anaglyph(Read(p2_, PixelOf(2, x, y)), p1_.Pixel(column, j)));
             break;
           case 4:
           case 5:
@@ -157,8 +191,7 @@ class PlainColumnWalk {
             Write(Trunc(x), Trunc(hr - y), grid.Pixel(column, j));
             break;
           case 6:
-            Write(Trunc(P[j]), Trunc(hr - Q[j]),
-                  Rgb{GreyOr255(Read(p2_, PixelOf(2, x, y))), GreyLevel(p1_.Pixel(column, j)), 0});
+            Write(Trunc(P[j]), Trunc(hr - Q[j]), Anaglyph(Read(p2_, PixelOf(2, x, y)), p1_.Pixel(column, j)));
             break;
           case 7:
           case 8: {
@@ -212,8 +245,7 @@ class PlainColumnWalk {
         const auto row = AreaPosition((std::fabs(a.YMax - a.YMin) - (ys - a.YMin)) / a.Step);
         if (static_cast<int>(r_.Mode) == 11) {
           if (Guarded() && !(Inside(X[j], Y[j], p2_) && Inside(P[j], Q[j], p1_))) continue;
-          Write(column, row,
-                Rgb{GreyOr255(Read(p2_, PixelOf(2, X[j], Y[j]))), GreyOr255(Read(p1_, PixelOf(1, P[j], Q[j]))), 0});
+          Write(column, row, Anaglyph(Read(p2_, PixelOf(2, X[j], Y[j])), Read(p1_, PixelOf(1, P[j], Q[j]))));
         } else {
           const int source = static_cast<int>(r_.Mode) == 9 ? 1 : 2;
           if (Guarded() && !Inside(X[j], Y[j], Photo(source))) continue;

@@ -184,6 +184,237 @@ TEST(RenderEngineTest, LargerPhotographsMatchOnEveryStripAndThreadSplit) {
   }
 }
 
+const AnaglyphMethod kMethods[] = {AnaglyphMethod::RedGreen,          AnaglyphMethod::RedBlue,
+                                   AnaglyphMethod::RedCyan,           AnaglyphMethod::RedCyanColour,
+                                   AnaglyphMethod::RedCyanHalfColour, AnaglyphMethod::RedCyanOptimised};
+const int kAnaglyphModes[] = {2, 3, 6, 11};
+
+std::string ChoiceName(AnaglyphChoice choice) {
+  return " method " + std::to_string(static_cast<int>(choice.Method)) + (choice.SwapEyes ? " swapped" : "");
+}
+
+TEST(RenderEngineTest, EveryAnaglyphMethodMatchesThePlainColumnWalk) {
+  // Rows long enough for the vector kernels, and every map and origin case
+  // (outside reads, guards, faults).
+  const RgbImage photo1 = NoisePhoto(41, 23, 31);
+  const RgbImage photo2 = NoisePhoto(37, 27, 32);
+  for (const AnaglyphMethod method : kMethods)
+    for (const bool swap : {false, true})
+      for (const int mode : kAnaglyphModes)
+        for (const OriginCase& origin : OriginCases())
+          for (const MapCase& map : MapCases()) {
+            RenderRequest request = RequestFor(mode, origin, map);
+            request.Anaglyph = AnaglyphChoice{method, swap};
+            request.Area = BuildArea{-1.5, 40.5, -0.5, 24, 0.5};
+            CompareWithPlainWalk(request, photo1, photo2, CaseName(mode, origin, map) + ChoiceName(request.Anaglyph));
+          }
+  // Build areas whose samples meet on one result pixel.
+  for (const AnaglyphMethod method : kMethods)
+    for (const BuildArea& area : AreaCases()) {
+      RenderRequest request = RequestFor(11, OriginCases()[0], MapCases()[6]);
+      request.Anaglyph = AnaglyphChoice{method, true};
+      request.Area = area;
+      CompareWithPlainWalk(request, photo1, photo2, "area" + ChoiceName(request.Anaglyph));
+    }
+}
+
+// The bytes the red-green anaglyphs gave before there was a choice of
+// colours, for projective maps with reads outside the photographs.
+TEST(RenderEngineTest, DefaultAnaglyphKeepsItsBytes) {
+  const RgbImage photo1 = NoisePhoto(37, 29, 21);
+  const RgbImage photo2 = NoisePhoto(31, 35, 22);
+  const auto fingerprint = [](const RgbImage& image) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    const auto add = [&](std::uint8_t byte) { hash = (hash ^ byte) * 1099511628211ull; };
+    for (const int v : {image.Width(), image.Height()})
+      for (int k = 0; k < 4; ++k) add(static_cast<std::uint8_t>(v >> (8 * k)));
+    for (std::size_t i = 0; i < image.ByteCount(); ++i) add(image.Data()[i]);
+    return hash;
+  };
+  struct Case {
+    Origin From;
+    int Mode;
+    std::uint64_t Fingerprint;
+  };
+  const std::vector<Case> cases = {
+      {Origin::FromReferencePoints, 2, 0x3e1f586a6bafb45eull}, {Origin::FromReferencePoints, 3, 0x6915adaf2a116d42ull},
+      {Origin::FromReferencePoints, 6, 0x024d7321f12bdb85ull}, {Origin::FromReferencePoints, 11, 0x3dab091ad3a35556ull},
+      {Origin::FromOrientation, 2, 0x169f71aaded5c9e8ull},     {Origin::FromOrientation, 3, 0xf2f22ddd28141760ull},
+      {Origin::FromOrientation, 6, 0x3573efbce27b09feull},     {Origin::FromOrientation, 11, 0x7a6569b5631f8ab1ull},
+  };
+  for (const Case& c : cases) {
+    RenderRequest request;
+    request.Mode = static_cast<BuildMode>(c.Mode);
+    request.From = c.From;
+    if (c.From == Origin::FromOrientation) {
+      request.Plane1 = ImagePlane{3.5, 2.25, 0.8};
+      request.Plane2 = ImagePlane{2, 4, 1.25};
+    }
+    request.Transform1 = Map(0.9, 0.1, 0.7, -0.05, 1.1, 0.3, 0.01, -0.02);
+    request.Transform2 = Map(1.05, -0.08, -0.4, 0.07, 0.95, 0.2, -0.015, 0.012);
+    request.Area = BuildArea{-3.3, 33.1, -2.1, 30.7, 0.45};
+    for (const EngineVariant& variant : kVariants) {
+      if (variant.Instructions && render_detail::KernelsFor(*variant.Instructions) == nullptr) continue;
+      test::ProgressLog log;
+      const RenderOutcome outcome =
+          RenderBuild(request, photo1, photo2, log, log.Cancel,
+                      RenderOptions{variant.Threads, {}, variant.Instructions, variant.Strip});
+      ASSERT_EQ(outcome.Status, RenderStatus::Completed);
+      EXPECT_EQ(fingerprint(outcome.Result), c.Fingerprint)
+          << "mode " << c.Mode << " origin " << static_cast<int>(c.From) << " threads " << variant.Threads;
+    }
+  }
+}
+
+constexpr int kUniformWidth = 40;
+constexpr int kUniformHeight = 30;
+
+// An anaglyph request whose maps take every point of two uniform photographs
+// of kUniformWidth x kUniformHeight onto the photographs; with `away`, the
+// reads through a map (both maps in mode 11, the second in mode 6) land 100
+// columns beyond them.
+RenderRequest LandingRequest(int mode, Origin from, bool away) {
+  RenderRequest request;
+  request.Mode = static_cast<BuildMode>(mode);
+  request.From = from;
+  const double shift = away ? 100 : 0;
+  const double h = kUniformHeight;
+  // Orientation jobs with the centre at 0, 0 see row y as v = -y.
+  const bool orientation = from == Origin::FromOrientation;
+  switch (mode) {
+    case 2:
+    case 3:
+      request.Transform1 = Map(1, 0, shift, 0, 1, 0);
+      break;
+    case 6:
+      request.Transform1 = orientation ? Map(1, 0, 0, 0, 1, h) : kIdentity;
+      request.Transform2 = Map(1, 0, shift, 0, 1, orientation ? -h : 0);
+      break;
+    case 11:
+      request.Transform1 = Map(1, 0, shift, 0, orientation ? -1 : 1, 0);
+      request.Transform2 = request.Transform1;
+      request.Area = BuildArea{0.5, kUniformWidth - 9.5, 0.5, kUniformHeight - 9.5, 1};
+      break;
+    default:
+      break;
+  }
+  return request;
+}
+
+// Renders `request` on uniform photographs of the two colours and expects
+// every pixel to be `expected` or left white, and pixel (5, 5) written.
+void ExpectUniformAnaglyph(const RenderRequest& request, Rgb first, Rgb second, Rgb expected, bool written,
+                           const std::string& what) {
+  const RgbImage photo1(kUniformWidth, kUniformHeight, first);
+  const RgbImage photo2(kUniformWidth, kUniformHeight, second);
+  for (const EngineVariant& variant : kVariants) {
+    if (variant.Instructions && render_detail::KernelsFor(*variant.Instructions) == nullptr) continue;
+    test::ProgressLog log;
+    const RgbImage result = RenderBuild(request, photo1, photo2, log, log.Cancel,
+                                        RenderOptions{variant.Threads, {}, variant.Instructions, variant.Strip})
+                                .Result;
+    ASSERT_FALSE(result.Empty()) << what;
+    const Rgb at = result.Pixel(5, 5);
+    EXPECT_TRUE(at == (written ? expected : kWhite))
+        << what << ": " << int{at.R} << "," << int{at.G} << "," << int{at.B};
+    for (int y = 0; y < result.Height(); ++y)
+      for (int x = 0; x < result.Width(); ++x) {
+        const Rgb pixel = result.Pixel(x, y);
+        ASSERT_TRUE(pixel == expected || pixel == kWhite) << what << " at " << x << "," << y;
+      }
+  }
+}
+
+TEST(RenderEngineTest, AnaglyphMethodsGiveTheirColoursInEveryModeAndOrigin) {
+  // L, the eye behind the red filter, is the second photograph unless the
+  // eyes are swapped; grey(first) = 20, grey(second) = 116.
+  const Rgb first{10, 20, 31}, second{200, 100, 50};
+  struct Case {
+    AnaglyphMethod Method;
+    bool Swap;
+    Rgb First, Second, Expected;
+  };
+  const AnaglyphMethod optimised = AnaglyphMethod::RedCyanOptimised;
+  const std::vector<Case> cases = {
+      {AnaglyphMethod::RedGreen, false, first, second, {116, 20, 0}},
+      {AnaglyphMethod::RedGreen, true, first, second, {20, 116, 0}},
+      {AnaglyphMethod::RedBlue, false, first, second, {116, 0, 20}},
+      {AnaglyphMethod::RedBlue, true, first, second, {20, 0, 116}},
+      {AnaglyphMethod::RedCyan, false, first, second, {116, 20, 20}},
+      {AnaglyphMethod::RedCyan, true, first, second, {20, 116, 116}},
+      {AnaglyphMethod::RedCyanColour, false, first, second, {200, 20, 31}},
+      {AnaglyphMethod::RedCyanColour, true, first, second, {10, 100, 50}},
+      {AnaglyphMethod::RedCyanHalfColour, false, first, second, {116, 20, 31}},
+      {AnaglyphMethod::RedCyanHalfColour, true, first, second, {20, 100, 50}},
+      // Sums 139533, -531, 20684: rounded, the negative one to -1 and so 0.
+      {optimised, false, first, second, {140, 0, 21}},
+      // 12684, 149346, 45193.
+      {optimised, true, first, second, {13, 149, 45}},
+      // -10965, 290190, -30345: clamped at both ends.
+      {optimised, false, {255, 255, 0}, {0, 0, 0}, {0, 255, 0}},
+      // 267750, -37740, -29325 and -1785, 2295, 314670.
+      {optimised, false, {0, 0, 0}, {255, 255, 255}, {255, 0, 0}},
+      {optimised, true, {0, 0, 0}, {0, 0, 255}, {0, 2, 255}},
+      // Green 40500: a half, rounded away from zero.
+      {optimised, false, {66, 40, 236}, {29, 194, 130}, {117, 41, 255}},
+  };
+  for (const Case& c : cases)
+    for (const int mode : kAnaglyphModes)
+      for (const Origin from : {Origin::FromReferencePoints, Origin::FromOrientation}) {
+        RenderRequest request = LandingRequest(mode, from, false);
+        request.Anaglyph = AnaglyphChoice{c.Method, c.Swap};
+        ExpectUniformAnaglyph(request, c.First, c.Second, c.Expected, true,
+                              "mode " + std::to_string(mode) + " origin " + std::to_string(static_cast<int>(from)) +
+                                  ChoiceName(request.Anaglyph));
+      }
+}
+
+TEST(RenderEngineTest, AReadOutsideItsPhotographIsAWhiteSample) {
+  const Rgb first{10, 20, 31}, second{200, 100, 50};
+  struct Case {
+    int Mode;
+    Origin From;
+    AnaglyphMethod Method;
+    bool Swap;
+    Rgb Expected;
+    bool Written;
+  };
+  const Origin points = Origin::FromReferencePoints, orientation = Origin::FromOrientation;
+  const std::vector<Case> cases = {
+      // The first photograph's sample is outside: R, or L when swapped, is white.
+      {2, points, AnaglyphMethod::RedCyanColour, false, {200, 255, 255}, true},
+      {2, orientation, AnaglyphMethod::RedCyanColour, true, {255, 100, 50}, true},
+      // The second photograph's sample is outside.
+      {3, points, AnaglyphMethod::RedCyanOptimised, false, {255, 0, 7}, true},
+      {3, orientation, AnaglyphMethod::RedCyanOptimised, true, {6, 255, 255}, true},
+      {6, points, AnaglyphMethod::RedBlue, false, {255, 0, 20}, true},
+      {6, orientation, AnaglyphMethod::RedBlue, true, {20, 0, 255}, true},
+      // Both outside; a reference-point job's guard skips such points instead.
+      {11, orientation, AnaglyphMethod::RedBlue, false, {255, 0, 255}, true},
+      {11, points, AnaglyphMethod::RedCyanOptimised, true, kWhite, false},
+  };
+  for (const Case& c : cases) {
+    RenderRequest request = LandingRequest(c.Mode, c.From, true);
+    request.Anaglyph = AnaglyphChoice{c.Method, c.Swap};
+    ExpectUniformAnaglyph(request, first, second, c.Expected, c.Written,
+                          "mode " + std::to_string(c.Mode) + " origin " + std::to_string(static_cast<int>(c.From)) +
+                              ChoiceName(request.Anaglyph));
+  }
+}
+
+TEST(RenderEngineTest, ModesThatAreNoAnaglyphIgnoreTheColourChoice) {
+  const RgbImage photo1 = NoisePhoto(9, 7, 33);
+  const RgbImage photo2 = NoisePhoto(8, 9, 34);
+  for (const int mode : {0, 4, 7, 10}) {
+    RenderRequest request = RequestFor(mode, OriginCases()[0], MapCases()[6]);
+    request.Area = BuildArea{-1, 8, -1, 8, 0.5};
+    test::ProgressLog log;
+    const RgbImage plain = RenderBuild(request, photo1, photo2, log, log.Cancel).Result;
+    request.Anaglyph = AnaglyphChoice{AnaglyphMethod::RedCyanOptimised, true};
+    EXPECT_EQ(RenderBuild(request, photo1, photo2, log, log.Cancel).Result, plain) << mode;
+  }
+}
+
 TEST(RenderEngineTest, CancellationStopsAtTheStartOfAColumnWithoutResult) {
   const RgbImage photo1 = NoisePhoto(40, 30, 7);
   const RgbImage photo2 = NoisePhoto(40, 30, 8);
@@ -413,6 +644,14 @@ TEST(RenderEngineTest, UndefinedRequestsAreRefusedBeforeTheJobStarts) {
   request.Mode = static_cast<BuildMode>(7);
   test::ProgressLog log;
   EXPECT_THROW(RenderBuild(request, photo, RgbImage(0, 5), log, log.Cancel), VeskError);
+
+  request.Anaglyph.Method = static_cast<AnaglyphMethod>(6);
+  try {
+    RenderBuild(request, photo, photo, log, log.Cancel);
+    ADD_FAILURE() << "accepted an unknown anaglyph method";
+  } catch (const VeskError& error) {
+    EXPECT_STREQ(error.what(), kAnaglyphMethodUnknown);
+  }
 }
 
 TEST(RenderEngineTest, CoefficientsAreReorderedFromTheStoredOrder) {
