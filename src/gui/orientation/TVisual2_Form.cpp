@@ -24,6 +24,7 @@
 #include "gui/editor/TRedForm.h"
 #include "gui/orientation/DroppedFiles.h"
 #include "gui/settings/TObjForm.h"
+#include "gui/workspace/AnaglyphMenu.h"
 #include "gui/workspace/FileField.h"
 #include "gui/workspace/PhotoLoading.h"
 #include "gui/workspace/PhotoView.h"
@@ -241,6 +242,7 @@ void TVisual2_Form::MakeMenus() {
     if (IsExtraCommand(info.Command)) extraItems_.push_back(action);
   }
   for (QAction* action : extraItems_) action->setVisible(false);
+  anaglyph_ = new AnaglyphMenu(*bar, this);
 
   // Beyond building: where the build area lies on the photographs.
   QMenu* view = bar->addMenu(QStringLiteral("Вид"));
@@ -401,6 +403,7 @@ void TVisual2_Form::StartBuild(BuildCommand command) {
   setup.Command = command;
   setup.Interpolation = interpolation_ == 2;
   setup.Convention = convention_;
+  setup.Anaglyph = anaglyph_->Choice();
   setup.Paths = DataPaths();
   setup.Format = context_.Format;
   vesk::OrientationBuild build(std::move(setup));

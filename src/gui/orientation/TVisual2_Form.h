@@ -39,6 +39,8 @@ inline constexpr const char* kProposedCameraName = "Kalibr";
 // derives the transformations from them in the chosen coordinate convention
 // and starts a rendering job. The rows are numbered 1 and 2 as the window
 // labels them.
+class AnaglyphMenu;
+
 class TVisual2_Form : public WorkspaceWindow {
   Q_OBJECT
 
@@ -130,6 +132,7 @@ class TVisual2_Form : public WorkspaceWindow {
   int interpolation_ = 2;
 
   QMenu* buildMenu_ = nullptr;
+  AnaglyphMenu* anaglyph_ = nullptr;
   std::vector<QAction*> extraItems_;  // hidden until Ctrl+J, with the separator
   QAction* withoutInterpolation_ = nullptr;
   QAction* withInterpolation_ = nullptr;

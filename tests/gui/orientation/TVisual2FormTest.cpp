@@ -231,7 +231,7 @@ TEST_F(OrientationWorkspaceTest, TheWindowHasTheControlsAndMenusByTheirNames) {
 
   QStringList menus;
   for (QAction* action : form->menuBar()->actions()) menus << action->text();
-  EXPECT_EQ(menus, (QStringList{"&Файл", "Режим построения", "Построить", "Вид", "Помощь"}));
+  EXPECT_EQ(menus, (QStringList{"&Файл", "Режим построения", "Построить", "Анаглиф", "Вид", "Помощь"}));
   // The visible items, in order, at first.
   const auto visibleItems = [](QMenu* menu) {
     QStringList items;
@@ -901,6 +901,49 @@ TEST_F(OrientationWorkspaceTest, EveryBuildOfTheExampleIsWhatVeskCliRenders) {
   }
   EXPECT_EQ(builds, 42);
   EXPECT_TRUE(boxes.Boxes.empty());
+}
+
+}  // namespace
+}  // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST_F(OrientationWorkspaceTest, TheAnaglyphMenuChoosesTheColoursOfEveryAnaglyphBuild) {
+  const QMenu* menu = form->findChild<QMenu*>("AnaglyphMenu");
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->title(), "Анаглиф");
+  // Right after "Построить".
+  const QList<QAction*> menus = form->menuBar()->actions();
+  const auto at = std::find(menus.begin(), menus.end(), menu->menuAction());
+  ASSERT_NE(at, menus.begin());
+  EXPECT_EQ(*(at - 1), BuildMenu()->menuAction());
+  QStringList texts;
+  for (const QAction* item : menu->actions())
+    if (!item->isSeparator()) texts << item->text();
+  EXPECT_EQ(texts, (QStringList{"Красно-зелёный", "Красно-синий", "Красно-голубой", "Красно-голубой цветной",
+                                "Красно-голубой полуцветной", "Красно-голубой оптимизированный", "Поменять местами"}));
+  EXPECT_TRUE(Item("Anaglyph_red-green")->isChecked());
+
+  LoadExample();
+  ShowForm();
+  Item("Anaglyph_red-cyan-optimised")->trigger();
+  Item("SwapEyes")->trigger();
+  EXPECT_FALSE(Item("Anaglyph_red-green")->isChecked());
+  test::TempDir out;
+  for (const auto& [item, build] :
+       {std::pair{"AnaglyphOnFirstItem", "anaglyph-first"}, std::pair{"AnaglyphOnSecondItem", "anaglyph-second"}}) {
+    ASSERT_NE(Build(item), nullptr) << build;
+    ASSERT_EQ(ended.back(), RenderStatus::Completed) << build;
+    EXPECT_EQ(requests.back().Anaglyph.Method, AnaglyphMethod::RedCyanOptimised);
+    EXPECT_TRUE(requests.back().Anaglyph.SwapEyes);
+    const std::string file = out.File(std::string(build) + ".bmp");
+    const test::CliRun run = test::RunVeskCli(
+        {"render", "--project", (Chessboard() / "chessboard_orientation.prt").string(), "--by", "orientation",
+         "--build", build, "--anaglyph", "red-cyan-optimised", "--swap-eyes", "--decimal-separator", ".", "-o", file});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_TRUE(*LastViewer()->ResultBitmap() == *qt::LoadImage(file)) << build;
+  }
 }
 
 }  // namespace
