@@ -40,7 +40,7 @@ QAction* MakeAction(QObject* owner, const char* objectName, const QString& text,
 
 }  // namespace
 
-TRedForm::TRedForm(GuiContext& context, QWidget* parent)
+TRedForm::TRedForm(const GuiContext& context, QWidget* parent)
     : QMainWindow(parent, Qt::Window),
       context_(context),
       model_(new TableModel(TableDocument(TableKind::PointTable), context.Format, this)),

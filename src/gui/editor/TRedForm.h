@@ -24,7 +24,7 @@ class TRedForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TRedForm(GuiContext& context, QWidget* parent = nullptr);
+  explicit TRedForm(const GuiContext& context, QWidget* parent = nullptr);
   ~TRedForm() override;
 
   // Lays the window out for `kind` and loads the file at `path` (an empty
@@ -59,7 +59,7 @@ class TRedForm : public QMainWindow {
   int CurrentRow() const;
   void SetCurrentCell(int row, int column);
 
-  GuiContext& context_;
+  const GuiContext& context_;
   TableKind kind_ = TableKind::PointTable;
   QString filePath_;
   TableModel* model_;
