@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTableView>
 #include <QUrl>
 #include <fstream>
 #include <random>
@@ -359,6 +360,44 @@ TEST_F(TVisualFormTest, AnAnaglyphWithoutSceneBuildsNormallyAfterASceneBuild) {
   // The second set of the scene build is not carried into this one.
   ASSERT_NE(window->LastBuild(), nullptr);
   EXPECT_EQ(window->LastBuild()->Second().Count(), 0);
+}
+
+TEST_F(TVisualFormTest, TheResidualsOfABuildSortAndARowCentresBothPhotographsOnItsPoint) {
+  ChooseChessboardFiles(true);
+  EXPECT_FALSE(window->ResidualDock().isVisible());
+  {
+    ModalAnswers answers({ModalAnswers::Click("OKButton")});
+    Build(BuildCommand::AnaglyphOnScene);
+  }
+  ASSERT_TRUE(WaitForQuiet());
+  EXPECT_TRUE(window->ResidualDock().isVisible());
+  gui::ResidualTable& table = window->Residuals();
+  ASSERT_EQ(table.RowCount(), 16) << "eight points, two transformations";
+  EXPECT_TRUE(table.Summary().contains("сцена → снимок 1")) << table.Summary().toStdString();
+  EXPECT_TRUE(table.Summary().contains("сцена → снимок 2"));
+  table.View().sortByColumn(gui::ResidualTable::kLengthColumn, Qt::DescendingOrder);
+  for (int row = 1; row < table.RowCount(); ++row)
+    EXPECT_GE(table.Value(row - 1, gui::ResidualTable::kLengthColumn),
+              table.Value(row, gui::ResidualTable::kLengthColumn));
+
+  // Zoomed in, both photographs scroll; the row's point comes to the middle
+  // of each view.
+  window->View1().SetZoom(3);
+  window->View2().SetZoom(3);
+  table.View().selectRow(5);
+  const int point = table.PointOf(5);
+  const ReferencePointBuild& build = *window->LastBuild();
+  for (auto [view, points] :
+       {std::pair{&window->View1(), &build.Points1()}, std::pair{&window->View2(), &build.Points2()}}) {
+    const double scale = view->Picture().Scale();
+    const double middleX = view->horizontalScrollBar()->value() + view->viewport()->width() / 2.0;
+    const double middleY = view->verticalScrollBar()->value() + view->viewport()->height() / 2.0;
+    EXPECT_NEAR(middleX / scale, points->Get(point)->X, 1.0);
+    EXPECT_NEAR(middleY / scale, points->Get(point)->Y, 1.0);
+  }
+  EXPECT_NE(window->View1().Marks()[static_cast<std::size_t>(point)].Colour,
+            window->View1().Marks()[static_cast<std::size_t>(point == 0 ? 1 : 0)].Colour)
+      << "the chosen point stands out";
 }
 
 TEST_F(TVisualFormTest, EscWhenNothingRunsDoesNothing) {
