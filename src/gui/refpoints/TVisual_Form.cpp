@@ -166,9 +166,9 @@ void TVisual_Form::MakeMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
   file->setObjectName(QStringLiteral("FileMenu"));
   connect(Item(*file, "LoadInputSet", QStringLiteral("Загрузить входной набор")), &QAction::triggered, this,
-          &TVisual_Form::LoadInputSet);
+          [this] { RunGuarded(context_.Messages, [this] { LoadInputSet(); }); });
   connect(Item(*file, "SaveInputSet", QStringLiteral("Сохранить входной набор")), &QAction::triggered, this,
-          &TVisual_Form::SaveInputSet);
+          [this] { RunGuarded(context_.Messages, [this] { SaveInputSet(); }); });
   file->addSeparator();
   connect(Item(*file, "Exit", QStringLiteral("&Выход")), &QAction::triggered, this, &QWidget::close);
 
@@ -193,7 +193,8 @@ void TVisual_Form::MakeMenus() {
     QAction* item = Item(*buildMenu_, kBuildItemNames[index], QString::fromUtf8(info.MenuText));
     buildItems_[index] = item;
     const BuildCommand command = info.Command;
-    connect(item, &QAction::triggered, this, [this, command] { StartBuild(command); });
+    connect(item, &QAction::triggered, this,
+            [this, command] { RunGuarded(context_.Messages, [this, command] { StartBuild(command); }); });
   }
   for (BuildCommand command : kExpertCommands) BuildItem(command).setVisible(false);
 
