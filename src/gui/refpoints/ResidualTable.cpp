@@ -93,8 +93,12 @@ ResidualTable::ResidualTable(const NumberFormat& format, QWidget* parent) : QWid
   });
 }
 
+// Thousandths of a pixel or a scene unit; residuals smaller than that (an
+// exact fit, a scene measured in large units) keep three significant digits
+// rather than reading as zero.
 QString ResidualTable::Number(double value) const {
-  QString text = QString::number(value, 'f', 3);
+  QString text =
+      value == 0 || std::abs(value) >= 0.001 ? QString::number(value, 'f', 3) : QString::number(value, 'g', 3);
   if (format_.DecimalSeparator != '.') text.replace('.', QChar::fromLatin1(format_.DecimalSeparator));
   return text;
 }
