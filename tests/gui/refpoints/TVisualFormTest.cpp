@@ -427,7 +427,7 @@ void WriteShiftedPoints(const std::string& first, const std::string& second, int
 }
 
 TEST_F(TVisualFormTest, TheStatisticalFitRunsInTheBackgroundAndEscStopsItWithNothingBuilt) {
-  WriteShiftedPoints(dir.File("many1.crd"), dir.File("many2.crd"), 140);
+  WriteShiftedPoints(dir.File("many1.crd"), dir.File("many2.crd"), 260);
   Type("Edit8", "a.bmp");
   Type("Edit7", "b.bmp");
   Type("Edit9", Q(dir.File("many1.crd")));
