@@ -13,6 +13,7 @@ std::string FolderOf(std::string_view path) {
 }
 
 std::string FolderRelativePath(std::string_view typed, std::string_view current) {
+  if (!typed.empty() && typed.front() == kPathSeparator) return std::string(typed);
   return FolderOf(current) + std::string(typed);
 }
 

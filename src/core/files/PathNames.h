@@ -15,7 +15,9 @@ inline constexpr char kPathSeparator = '/';
 std::string BareName(std::string_view path);
 
 // The folder of `current` (up to and including its last separator) followed
-// by `typed`; `typed` alone when `current` has no separator.
+// by `typed`; `typed` alone when `current` has no separator, and when it is
+// itself a whole path (begins with the separator): a pasted full path must
+// not be glued onto another folder.
 std::string FolderRelativePath(std::string_view typed, std::string_view current);
 
 // The folder part of `path`, up to and including its last separator; empty

@@ -1,25 +1,170 @@
 #pragma once
 
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "build/BuildCommands.h"
 #include "estimation/BuildFit.h"
 #include "gui/workspace/WorkspaceWindow.h"
+#include "qt/ImageFiles.h"
+
+class QAction;
+class QActionGroup;
+class QDockWidget;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QMenu;
+class QSplitter;
+
+namespace vesk {
+class ReferencePointBuild;
+struct BuildFailure;
+}  // namespace vesk
 
 namespace vesk::gui {
 
-inline constexpr const char* kReferencePointWorkspaceTitle = "Построение стереоизображений по реперным точкам";
+class BackgroundFit;
+class FileField;
+class PhotoView;
+class PointFileWatcher;
+class PointFilesHeader;
+class RenderJobControl;
+class ResidualTable;
+class TRedForm;
+class ViewLock;
+enum class DropTarget;
 
-// The reference-point workspace: two photographs and three coordinate files,
-// builds by reference points.
+inline constexpr const char* kReferencePointWorkspaceTitle = "Построение стереоизображений по реперным точкам";
+inline constexpr const char* kComputingParametersStatus = "Вычисление параметров";
+
+// The reference-point workspace: two photographs side by side, the point
+// files of both and of the scene, and the build menu. A build reads the
+// point files, asks for the build area when its mode needs one, fits the
+// transformations (the statistical method in the background, the window
+// repainting and its bar advancing) and hands them to a rendering job,
+// whose result opens in a viewer of its own. The reference points are drawn
+// on the photographs, and after every build the residuals of its fit are
+// listed in a panel.
 class TVisual_Form : public WorkspaceWindow {
   Q_OBJECT
 
  public:
   TVisual_Form(const GuiContext& context, const SharedDialogs& dialogs, QWidget* parent = nullptr);
+  ~TVisual_Form() override;
+
+  // The whole paths the fields hold.
+  const std::string& Photo1Path() const;
+  const std::string& Photo2Path() const;
+  const std::string& Points1Path() const;
+  const std::string& Points2Path() const;
+  const std::string& ScenePath() const;
+  // Photo1Width x Photo1Height and Photo2Width x Photo2Height, as recorded
+  // when each photograph was last loaded into its view; 0 x 0 before.
+  PhotoSize Photo1Size() const { return rows_[0].Size; }
+  PhotoSize Photo2Size() const { return rows_[1].Size; }
 
   // SigmaCount, MinAngle and MinDistance, edited in the settings dialog.
   StatisticalSettings& Settings() { return settings_; }
+  // 1 "Без интерполяции", 2 "С интерполяцией".
+  int Interpolation() const { return interpolation_; }
+  // The mode of the build being made, or of the last one.
+  BuildMode Mode() const { return mode_; }
+  // 0 while a rendering job started here runs.
+  int IdleFlag() const;
+  // True while the fit of a build runs in the background.
+  bool Fitting() const;
+  // The last build whose fit ran to its end (its points and fitted sets);
+  // null before the first.
+  const ReferencePointBuild* LastBuild() const { return lastBuild_.get(); }
+
+  PhotoView& View1() { return *rows_[0].View; }
+  PhotoView& View2() { return *rows_[1].View; }
+  ResidualTable& Residuals() { return *residuals_; }
+  QDockWidget& ResidualDock() { return *residualDock_; }
+  RenderJobControl& Jobs() { return *jobs_; }
+  QMenu& BuildMenu() { return *buildMenu_; }
+  QMenu& ModeMenu() { return *modeMenu_; }
+  QAction& BuildItem(BuildCommand command) { return *buildItems_[static_cast<std::size_t>(command)]; }
+  // The editors opened by double clicks, in order.
+  std::vector<TRedForm*> Editors() const;
+
+  // One operation per user action; row 1 or 2.
+  void ChoosePhoto(int row);
+  void TypePhotoName(int row);
+  void ChoosePointFile(int row);
+  void ChooseSceneFile();
+  void TypePointFileName(FileField& field);
+  void UpdateBuildMenu();
+  void ToggleExpertItems();
+  void StartBuild(BuildCommand command);
+  void LoadInputSet();
+  void SaveInputSet();
+  // The input set of the project file at `path` (after its dialog, or
+  // dropped onto the window).
+  void LoadInputSetFrom(const std::string& path);
+  void OpenTableEditor(FileField& field);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  // One photograph with its point file and its view.
+  struct Row {
+    FileField* Photo = nullptr;
+    FileField* Points = nullptr;
+    PhotoView* View = nullptr;
+    PhotoSize Size;
+  };
+
+  void MakeMenus();
+  void ConnectFields();
+  // What the choose buttons and drops do once a file is chosen.
+  void AssignPhoto(int row, const std::string& path);
+  void AssignPointFile(int row, const std::string& path);
+  void AssignSceneFile(const std::string& path);
+  // Loads the photograph the row's field names into its view and records
+  // its size; false (the standard error box told why) when it cannot be
+  // loaded: the view and the size stay.
+  bool LoadRowPhoto(int row);
+  void FitFinished();
+  void ShowFailure(const BuildFailure& failure);
+  void ShowResiduals(const ReferencePointBuild& build);
+  void RefreshMarks();
+  void CentreOnPoint(int index);
+  DropTarget TargetAt(const QPoint& position) const;
+  Row& RowOf(int row) { return rows_[row == 2 ? 1 : 0]; }
+
+  std::array<Row, 2> rows_;
+  PointFilesHeader* header_;
+  QSplitter* splitter_;
+  ViewLock* lock_;
+  RenderJobControl* jobs_;
+  BackgroundFit* fit_;
+  PointFileWatcher* watcher_;
+  ResidualTable* residuals_;
+  QDockWidget* residualDock_;
+  bool residualsShownOnce_ = false;
+
+  QMenu* modeMenu_ = nullptr;
+  QMenu* buildMenu_ = nullptr;
+  QActionGroup* interpolationGroup_ = nullptr;
+  std::array<QAction*, 7> buildItems_{};
+  QAction* marksItem_ = nullptr;
+  QAction* lockItem_ = nullptr;
+
   StatisticalSettings settings_;
+  int interpolation_ = 2;
+  BuildMode mode_ = BuildMode::SecondToFirst;
+  std::shared_ptr<ReferencePointBuild> lastBuild_;
+  std::array<qt::SharedPhoto, 2> fitPhotos_;  // of the build whose fit runs
+  int selectedPoint_ = -1;
+  std::vector<std::unique_ptr<TRedForm>> editors_;
 };
 
 }  // namespace vesk::gui

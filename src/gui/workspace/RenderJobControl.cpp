@@ -20,7 +20,10 @@ RenderJobControl::RenderJobControl(QWidget& workspace, WorkspaceStatusBar& statu
   // Esc anywhere in the window, whichever field has the focus.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &workspace);
   escape->setContext(Qt::WindowShortcut);
-  connect(escape, &QShortcut::activated, this, &RenderJobControl::Stop);
+  connect(escape, &QShortcut::activated, this, [this] {
+    if (escapeFirst_ && escapeFirst_()) return;
+    Stop();
+  });
 }
 
 VisualThread* RenderJobControl::Start(const JobOrder& order) {

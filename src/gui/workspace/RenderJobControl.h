@@ -61,6 +61,11 @@ class RenderJobControl : public QObject {
   // 0 and that job still runs; nothing otherwise.
   void Stop();
 
+  // Work of the workspace's own that Esc stops before any job (a fit that
+  // runs in the background): Esc asks `handler` first, and when it returns
+  // true the key is spent and no job is stopped.
+  void SetEscapeHandler(std::function<bool()> handler) { escapeFirst_ = std::move(handler); }
+
   // 0 from a start until a job of this workspace completes; a cancelled or
   // failed job leaves it at 0.
   int IdleFlag() const { return idleFlag_; }
@@ -84,6 +89,7 @@ class RenderJobControl : public QObject {
   int idleFlag_ = 1;
   QPointer<VisualThread> job_;
   TimeOfDay startTime_;
+  std::function<bool()> escapeFirst_;
 };
 
 }  // namespace vesk::gui

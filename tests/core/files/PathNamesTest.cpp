@@ -14,6 +14,7 @@ TEST(PathNamesTest, BareNamesFolderRelativeNamesAndCompanions) {
   EXPECT_EQ(FolderRelativePath("b.crd", "a.crd"), "b.crd");
   EXPECT_EQ(FolderRelativePath("b.crd", ""), "b.crd");
   EXPECT_EQ(FolderRelativePath("sub/b.crd", "/set/a.crd"), "/set/sub/b.crd");
+  EXPECT_EQ(FolderRelativePath("/other/b.crd", "/set/a.crd"), "/other/b.crd");
 
   EXPECT_EQ(CompanionPath("/set/left.bmp", "crd"), "/set/left.crd");
   // The last three characters, whatever they are: a four-letter extension
