@@ -33,6 +33,7 @@
 #include "gui/refpoints/ResidualTable.h"
 #include "gui/settings/TObjForm.h"
 #include "gui/settings/TVisualNForm.h"
+#include "gui/workspace/AnaglyphMenu.h"
 #include "gui/workspace/FileField.h"
 #include "gui/workspace/PhotoLoading.h"
 #include "gui/workspace/PhotoView.h"
@@ -197,6 +198,7 @@ void TVisual_Form::MakeMenus() {
             [this, command] { RunGuarded(context_.Messages, [this, command] { StartBuild(command); }); });
   }
   for (BuildCommand command : kExpertCommands) BuildItem(command).setVisible(false);
+  anaglyph_ = new AnaglyphMenu(*menuBar(), this);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
   view->setObjectName(QStringLiteral("ViewMenu"));
@@ -408,6 +410,7 @@ void TVisual_Form::StartBuild(BuildCommand command) {
   setup.Photo1 = rows_[0].Size;
   setup.Photo2 = rows_[1].Size;
   setup.Threads = context_.Threads;
+  setup.Anaglyph = anaglyph_->Choice();
   auto build = std::make_shared<ReferencePointBuild>(setup);
   mode_ = build->Mode();
 
@@ -464,10 +467,7 @@ void TVisual_Form::FitFinished() {
     ShowFailure(*refused);
     return;
   }
-  RunGuarded(context_.Messages, [&] {
-    jobs_->Start(JobOrder{build->Primary(), build->Second(), photos[0], photos[1], build->Mode(), BuildArea().Area(),
-                          ImagePlane{}, ImagePlane{}, Origin::FromReferencePoints});
-  });
+  RunGuarded(context_.Messages, [&] { jobs_->Start(std::move(request), photos[0], photos[1]); });
 }
 
 void TVisual_Form::ShowResiduals(const ReferencePointBuild& build) {

@@ -48,6 +48,8 @@ inline constexpr const char* kComputingParametersStatus = "Вычисление 
 // whose result opens in a viewer of its own. The reference points are drawn
 // on the photographs, and after every build the residuals of its fit are
 // listed in a panel.
+class AnaglyphMenu;
+
 class TVisual_Form : public WorkspaceWindow {
   Q_OBJECT
 
@@ -153,6 +155,7 @@ class TVisual_Form : public WorkspaceWindow {
 
   QMenu* modeMenu_ = nullptr;
   QMenu* buildMenu_ = nullptr;
+  AnaglyphMenu* anaglyph_ = nullptr;
   QActionGroup* interpolationGroup_ = nullptr;
   std::array<QAction*, 7> buildItems_{};
   QAction* marksItem_ = nullptr;

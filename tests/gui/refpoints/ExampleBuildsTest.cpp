@@ -5,6 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMenu>
+#include <QMenuBar>
+#include <algorithm>
 #include <set>
 
 #include "build/ReferencePointBuild.h"
@@ -137,6 +140,43 @@ TEST_P(ExampleBuildsTest, EveryBuildCommandGivesTheBytesVeskCliWrites) {
       ASSERT_NE(window->LastBuild(), nullptr);
       if (interpolation) ExpectResidualsOfVeskCliFit(*window->LastBuild());
     }
+  }
+}
+
+TEST_P(ExampleBuildsTest, TheAnaglyphMenuChoosesTheColoursAsVeskCliDoes) {
+  const std::string project = ExampleFile(GetParam().project);
+  LoadProject(project);
+  ASSERT_TRUE(boxes.Boxes.empty()) << boxes.Texts().join("; ").toStdString();
+  const QMenu* menu = window->findChild<QMenu*>("AnaglyphMenu");
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->title(), "Анаглиф");
+  const QList<QAction*> menus = window->menuBar()->actions();
+  const auto at = std::find(menus.begin(), menus.end(), menu->menuAction());
+  ASSERT_NE(at, menus.begin());
+  EXPECT_EQ(*(at - 1), window->BuildMenu().menuAction());  // right after "Построить"
+  EXPECT_TRUE(Action("Anaglyph_red-green")->isChecked());
+
+  struct Case {
+    const char* method;
+    bool swap;
+  } cases[] = {{"red-cyan-colour", false}, {"red-blue", true}};
+  for (const Case& c : cases) {
+    Action((std::string("Anaglyph_") + c.method).c_str())->trigger();
+    if (Action("SwapEyes")->isChecked() != c.swap) Action("SwapEyes")->trigger();
+    SCOPED_TRACE(std::string(c.method) + (c.swap ? " swapped" : ""));
+    test::TempDir out;
+    std::vector<std::string> args = {
+        "render", "--project",           project, "--by", "points",           "--build", "anaglyph-first", "--anaglyph",
+        c.method, "--decimal-separator", ".",     "-o",   out.File("cli.bmp")};
+    if (c.swap) args.push_back("--swap-eyes");
+    const test::CliRun cli = test::RunVeskCli(args);
+    ASSERT_EQ(cli.Status, 0) << cli.Err;
+    Build(BuildCommand::AnaglyphOnFirst);
+    ASSERT_TRUE(WaitForQuiet());
+    gui::TForm2* viewer = NewViewer();
+    ASSERT_NE(viewer, nullptr);
+    ASSERT_NE(viewer->ResultBitmap(), nullptr);
+    EXPECT_TRUE(*viewer->ResultBitmap() == *qt::LoadImage(out.File("cli.bmp")));
   }
 }
 
