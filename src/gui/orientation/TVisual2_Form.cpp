@@ -415,14 +415,14 @@ void TVisual2_Form::StartBuild(BuildCommand command) {
     dialogs_.BuildArea->exec();
     // Back to the workspace, where Esc stops the build about to start.
     activateWindow();
-    if (auto failure = build.AcceptBuildArea(BuildArea())) return ShowFailure(*failure, this);
+    if (auto failure = build.AcceptBuildArea(BuildArea())) return ShowBuildFailure(*failure, this);
   }
   OrientationBuild(build);
 }
 
 void TVisual2_Form::OrientationBuild(vesk::OrientationBuild& build) {
   // The readers' messages belong to no window, as wherever the files are read.
-  if (auto failure = build.ReadFiles()) return ShowFailure(*failure, nullptr);
+  if (auto failure = build.ReadFiles()) return ShowBuildFailure(*failure, nullptr);
   if (showArea_->isChecked()) DrawAreaOutline(build.Inputs());
 
   StatusBar().ShowStart(QString::fromUtf8(kBuildingImageStatus));
@@ -431,7 +431,7 @@ void TVisual2_Form::OrientationBuild(vesk::OrientationBuild& build) {
     // Nothing is being built: the status bar must not say otherwise (unless
     // an earlier job of this workspace still runs and reports there).
     if (jobs_->Job() == nullptr) StatusBar().ResetDisplay();
-    return ShowFailure(*failure, this);
+    return ShowBuildFailure(*failure, this);
   }
   try {
     jobs_->Start(std::move(request), rows_[0].Pane->Photo(), rows_[1].Pane->Photo());
@@ -439,20 +439,6 @@ void TVisual2_Form::OrientationBuild(vesk::OrientationBuild& build) {
     // A request the job refuses (a build area it cannot walk, a photograph
     // it cannot read) is a fault of the input data like any other here.
     ShowInternalError();
-  }
-}
-
-void TVisual2_Form::ShowFailure(const BuildFailure& failure, QWidget* owner) {
-  switch (failure.How) {
-    case BuildFailure::Kind::Message:
-      context_.Messages.Show(owner, failure.Message.Icon, QString::fromStdString(failure.Message.Caption),
-                             QString::fromStdString(failure.Message.Text));
-      break;
-    case BuildFailure::Kind::StandardError:
-      ShowStandardError(context_.Messages, QString::fromStdString(failure.Message.Text));
-      break;
-    case BuildFailure::Kind::Cancelled:
-      break;
   }
 }
 

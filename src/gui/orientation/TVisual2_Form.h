@@ -34,13 +34,13 @@ inline constexpr const char* kProjectFilter = "Project Files (*.prt);;All Files 
 // The name the calibration dialog offers at first.
 inline constexpr const char* kProposedCameraName = "Kalibr";
 
+class AnaglyphMenu;
+
 // The orientation workspace: two photographs, each with its shooting
 // geometry (.ort) and its camera's calibration (.cam); the build menu
 // derives the transformations from them in the chosen coordinate convention
 // and starts a rendering job. The rows are numbered 1 and 2 as the window
 // labels them.
-class AnaglyphMenu;
-
 class TVisual2_Form : public WorkspaceWindow {
   Q_OBJECT
 
@@ -112,7 +112,6 @@ class TVisual2_Form : public WorkspaceWindow {
   void AssignOrientation(int row, const std::string& path, bool withCompanion);
 
   void OrientationBuild(vesk::OrientationBuild& build);
-  void ShowFailure(const BuildFailure& failure, QWidget* owner);
   void ShowInternalError();
   OrientationFilePaths DataPaths() const;
   bool DataFilesNamed() const;

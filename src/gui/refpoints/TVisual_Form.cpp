@@ -383,20 +383,6 @@ void TVisual_Form::ToggleExpertItems() {
   if (dialogs_.Settings != nullptr) dialogs_.Settings->Edit(settings_);
 }
 
-void TVisual_Form::ShowFailure(const BuildFailure& failure) {
-  switch (failure.How) {
-    case BuildFailure::Kind::Message:
-      context_.Messages.Show(this, failure.Message.Icon, QString::fromStdString(failure.Message.Caption),
-                             QString::fromStdString(failure.Message.Text));
-      break;
-    case BuildFailure::Kind::StandardError:
-      ShowStandardError(context_.Messages, QString::fromStdString(failure.Message.Text));
-      break;
-    case BuildFailure::Kind::Cancelled:
-      break;
-  }
-}
-
 void TVisual_Form::StartBuild(BuildCommand command) {
   if (fit_->Running()) return;
   ReferencePointSetup setup;
@@ -415,7 +401,7 @@ void TVisual_Form::StartBuild(BuildCommand command) {
   mode_ = build->Mode();
 
   if (auto failure = build->Begin()) {
-    ShowFailure(*failure);
+    ShowBuildFailure(*failure, this);
     return;
   }
   if (build->NeedsBuildArea()) {
@@ -424,7 +410,7 @@ void TVisual_Form::StartBuild(BuildCommand command) {
       dialogs_.BuildArea->exec();
     }
     if (auto failure = build->AcceptBuildArea(BuildArea())) {
-      ShowFailure(*failure);
+      ShowBuildFailure(*failure, this);
       return;
     }
   }
@@ -456,7 +442,7 @@ void TVisual_Form::FitFinished() {
   if (failure) {
     // Nothing is being computed any more: the status bar must not say so.
     StatusBar().ResetDisplay();
-    ShowFailure(*failure);
+    ShowBuildFailure(*failure, this);
     return;
   }
   if (build->Method() == EstimationMethod::Statistics) StatusBar().ShowPosition(100);
@@ -464,7 +450,7 @@ void TVisual_Form::FitFinished() {
   RenderRequest request;
   if (auto refused = build->MakeRequest(BuildArea(), request)) {
     StatusBar().ResetDisplay();
-    ShowFailure(*refused);
+    ShowBuildFailure(*refused, this);
     return;
   }
   RunGuarded(context_.Messages, [&] { jobs_->Start(std::move(request), photos[0], photos[1]); });

@@ -40,6 +40,8 @@ enum class DropTarget;
 inline constexpr const char* kReferencePointWorkspaceTitle = "Построение стереоизображений по реперным точкам";
 inline constexpr const char* kComputingParametersStatus = "Вычисление параметров";
 
+class AnaglyphMenu;
+
 // The reference-point workspace: two photographs side by side, the point
 // files of both and of the scene, and the build menu. A build reads the
 // point files, asks for the build area when its mode needs one, fits the
@@ -48,8 +50,6 @@ inline constexpr const char* kComputingParametersStatus = "Вычисление 
 // whose result opens in a viewer of its own. The reference points are drawn
 // on the photographs, and after every build the residuals of its fit are
 // listed in a panel.
-class AnaglyphMenu;
-
 class TVisual_Form : public WorkspaceWindow {
   Q_OBJECT
 
@@ -135,7 +135,6 @@ class TVisual_Form : public WorkspaceWindow {
   // loaded: the view and the size stay.
   bool LoadRowPhoto(int row);
   void FitFinished();
-  void ShowFailure(const BuildFailure& failure);
   void ShowResiduals(const ReferencePointBuild& build);
   void RefreshMarks();
   void CentreOnPoint(int index);

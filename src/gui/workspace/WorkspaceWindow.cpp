@@ -60,4 +60,18 @@ void WorkspaceWindow::BindBuildArea() {
   if (dialogs_.BuildArea != nullptr) dialogs_.BuildArea->SetBuildAreaTarget(&area_);
 }
 
+void WorkspaceWindow::ShowBuildFailure(const BuildFailure& failure, QWidget* owner) {
+  switch (failure.How) {
+    case BuildFailure::Kind::Message:
+      context_.Messages.Show(owner, failure.Message.Icon, QString::fromStdString(failure.Message.Caption),
+                             QString::fromStdString(failure.Message.Text));
+      break;
+    case BuildFailure::Kind::StandardError:
+      ShowStandardError(context_.Messages, QString::fromStdString(failure.Message.Text));
+      break;
+    case BuildFailure::Kind::Cancelled:
+      break;
+  }
+}
+
 }  // namespace vesk::gui

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QSize>
 
+#include "build/BuildFailure.h"
 #include "gui/common/GuiContext.h"
 #include "gui/settings/BuildAreaFields.h"
 #include "gui/workspace/SharedDialogs.h"
@@ -40,6 +41,11 @@ class WorkspaceWindow : public QMainWindow {
   // "Помощь" with "Справка" and "О программе"; a workspace adds it after
   // its own menus.
   QMenu* AddHelpMenu();
+
+  // What a build that ended before its job tells the user: its message box
+  // owned by `owner` (null: no owner window), the standard error box, or
+  // nothing when the user stopped it.
+  void ShowBuildFailure(const BuildFailure& failure, QWidget* owner);
   void showEvent(QShowEvent* event) override;
   bool event(QEvent* event) override;
 

@@ -22,6 +22,7 @@
 #include "files/OrientationFiles.h"
 #include "files/TextFile.h"
 #include "gui/editor/TableModel.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
@@ -377,26 +378,6 @@ TEST_F(TRedFormTest, ASaveThatWroteNothingLeavesTheChangesUnsaved) {
   }
 }
 
-// Files may grow to `limit` bytes while it lives.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit lowered = previous_;
-    lowered.rlim_cur = limit;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int);
-};
-
 TEST_F(TRedFormTest, AFailedWriteKeepsTheOldFileAndTellsWhy) {
   const std::string oldBytes = "1 ; 2\r\n3 ; 4\r\n";
   const std::string path = dir_.Write("left.crd", oldBytes);
@@ -410,7 +391,7 @@ TEST_F(TRedFormTest, AFailedWriteKeepsTheOldFileAndTellsWhy) {
   files_.Answer(Q(path));
   bool saved = true;
   {
-    const FileSizeLimit limit(64);
+    const test::FileSizeLimit limit(64);
     saved = form.SaveTable();
   }
   EXPECT_FALSE(saved);

@@ -15,6 +15,7 @@
 #include "gui/common/ImageView.h"
 #include "gui/render/TForm2.h"
 #include "qt/ImageFiles.h"
+#include "support/FileSizeLimit.h"
 #include "support/NoisePhoto.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -216,27 +217,6 @@ TEST_F(ResultViewerTest, AnExistingFileIsReplacedOnlyWhenTheUserAgrees) {
   EXPECT_EQ(*qt::LoadImage(path), *result);
 }
 
-// A disk that takes no more than `limit` bytes per file, while it lives (the
-// tests run as root, so permissions would not stop a write).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit lowered = previous_;
-    lowered.rlim_cur = limit;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int);
-};
-
 TEST_F(ResultViewerTest, AFailedSaveSaysWhyAndLeavesTheOldFileIntact) {
   Viewer(1, 16, 16);
   const std::string name = "result.bmp";
@@ -244,7 +224,7 @@ TEST_F(ResultViewerTest, AFailedSaveSaysWhyAndLeavesTheOldFileIntact) {
   files.Answer(QString::fromStdString(path));
   boxes.AnswerYes();
   {
-    const FileSizeLimit full(100);  // the disk fills up in the middle of the picture
+    const test::FileSizeLimit full(100);  // the disk fills up in the middle of the picture
     QTest::mouseClick(Button("ToolButton10"), Qt::LeftButton);
   }
   ASSERT_EQ(boxes.Boxes.size(), 2u);
