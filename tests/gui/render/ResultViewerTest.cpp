@@ -1,7 +1,4 @@
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
-#include <csignal>
 
 #include <QFile>
 #include <QGroupBox>
