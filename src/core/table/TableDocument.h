@@ -1,5 +1,11 @@
 #pragma once
 
+// table/: the coordinate table editor's document, without widgets: the three
+// kinds of table, their rows of text cells, loading a data file into them,
+// the row operations, and the lines a save writes with their validation.
+// Includes files/ (number conversion, line and file rules) and the standard
+// library.
+
 #include <optional>
 #include <string>
 #include <string_view>
