@@ -2,6 +2,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +34,12 @@ int main(int argc, char** argv) {
   vesk::InstallTemporaryFileCleanupOnSignals();
   vesk::gui::VeskApplication app(argc, argv);
   vesk::qt::ConfigureImageReaders();
+  // The windows speak Russian whatever the locale, so Qt's own dialogs (the
+  // file dialogs, the Yes and No of a question) do too, where the
+  // translations are installed.
+  QTranslator qtTexts;
+  if (qtTexts.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&qtTexts);
   vesk::gui::QtMessageBoxes boxes;
   try {
     app.SetMessageBoxes(&boxes);
