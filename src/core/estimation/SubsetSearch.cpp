@@ -242,16 +242,20 @@ SubsetBlock SubsetSearcher::TakeBlock(SubsetTriple& next, long long subsets) con
   while (next.I < n_ - 3 && (block.Triples == 0 || block.Subsets < subsets)) {
     block.Subsets += n_ - 1 - next.K;
     ++block.Triples;
-    if (++next.K < n_ - 1) continue;
-    if (++next.J < n_ - 2) {
-      next.K = next.J + 1;
-      continue;
-    }
-    ++next.I;
-    next.J = next.I + 1;
-    next.K = next.I + 2;
+    Advance(next);
   }
   return block;
+}
+
+void SubsetSearcher::Advance(SubsetTriple& t) const {
+  if (++t.K < n_ - 1) return;
+  if (++t.J < n_ - 2) {
+    t.K = t.J + 1;
+    return;
+  }
+  ++t.I;
+  t.J = t.I + 1;
+  t.K = t.I + 2;
 }
 
 bool SubsetSearcher::Solve(const SubsetBlock& block, SampleStore& solutions, const std::atomic<bool>& stop) const {
@@ -259,14 +263,7 @@ bool SubsetSearcher::Solve(const SubsetBlock& block, SampleStore& solutions, con
   for (long long done = 0; done < block.Triples; ++done) {
     if (stop.load(std::memory_order_relaxed)) return false;
     SolveTriple(t.I, t.J, t.K, solutions);
-    if (++t.K < n_ - 1) continue;
-    if (++t.J < n_ - 2) {
-      t.K = t.J + 1;
-      continue;
-    }
-    ++t.I;
-    t.J = t.I + 1;
-    t.K = t.I + 2;
+    Advance(t);
   }
   return true;
 }

@@ -73,6 +73,8 @@ class SubsetSearcher {
   bool Solve(const SubsetBlock& block, SampleStore& solutions, const std::atomic<bool>& stop) const;
 
  private:
+  // The triple after `t` in enumeration order.
+  void Advance(SubsetTriple& t) const;
   bool Apart(double a, double b) const;
   void SolveTriple(int i, int j, int k, SampleStore& solutions) const;
 

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <variant>
 
+#include "files/PathNames.h"
 #include "files/TemporaryFiles.h"
 
 namespace vesk {
@@ -20,11 +21,6 @@ namespace {
 constexpr std::size_t kMaxTemporaryPathBytes = 4095;
 // Keeps "." + name + suffix below the usual limit of 255 bytes per name.
 constexpr std::size_t kMaxNameBytesInTemporary = 200;
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // A name no other writer in this process uses; O_EXCL settles the rare clash
 // with another process.
@@ -92,7 +88,7 @@ bool AtomicFileWriter::Open(const std::string& path) {
   target_ = std::get<OutputTarget>(std::move(resolved));
 
   const std::string folder = target_.Folder == "/" ? std::string() : target_.Folder;
-  const std::string stem = folder + "/." + NameOf(target_.FinalPath).substr(0, kMaxNameBytesInTemporary);
+  const std::string stem = folder + "/." + BareName(target_.FinalPath).substr(0, kMaxNameBytesInTemporary);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = stem + "." + UniqueSuffix() + ".tmp";
     if (candidate.size() > kMaxTemporaryPathBytes) return Fail("its path is too long");

@@ -6,6 +6,7 @@
 #include "files/FileCheck.h"
 #include "files/InputFile.h"
 #include "files/LineReader.h"
+#include "files/PathNames.h"
 #include "files/TextFile.h"
 
 namespace vesk {
@@ -46,8 +47,6 @@ const std::array<const char*, ShootingGeometry::kValueCount> kShootingGeometryFi
 };
 
 namespace {
-
-constexpr char kSeparator = '/';
 
 using ReadResult = std::optional<ReadFailure>;
 
@@ -136,15 +135,10 @@ std::vector<std::string> LinesWithComments(const std::vector<std::string>& value
 
 }  // namespace
 
-std::string PathPrefix(const std::string& path) {
-  const std::size_t last = path.rfind(kSeparator);
-  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
-
 std::string CorrectionTablePath(const std::string& cameraPath, std::string_view name) {
   // Prefixing an absolute name could never name an existing file.
-  if (!name.empty() && name.front() == kSeparator) return std::string(name);
-  return PathPrefix(cameraPath) + std::string(name);
+  if (!name.empty() && name.front() == kPathSeparator) return std::string(name);
+  return FolderOf(cameraPath) + std::string(name);
 }
 
 ReadResult ReadCameraFile(const std::string& path, CameraGeometry& camera, const NumberFormat& format) {

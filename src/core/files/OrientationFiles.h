@@ -27,10 +27,6 @@ extern const std::array<const char*, ShootingGeometry::kValueCount> kShootingGeo
 // pi/180: the files hold the six angles in degrees, the records in radians.
 inline constexpr double kDegreesToRadians = 0.017453292519943295;
 
-// The folder part of a calibration file's path, up to and including its last
-// separator; empty for a bare file name.
-std::string PathPrefix(const std::string& path);
-
 // Where the correction table named `name` on line 3 of the calibration file
 // at `cameraPath` lies: an absolute name as it stands, any other name below
 // the calibration file's folder.

@@ -1,6 +1,7 @@
 #include "gui/common/FieldStyle.h"
 
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 
@@ -17,6 +18,12 @@ void MakeReadOnlyBold(QLineEdit& field) {
   QFont font = field.font();
   font.setBold(true);
   field.setFont(font);
+}
+
+QLabel* NamedLabel(const char* name, const char* text, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
 }
 
 }  // namespace vesk::gui

@@ -1,6 +1,8 @@
 #pragma once
 
+class QLabel;
 class QLineEdit;
+class QWidget;
 
 namespace vesk::gui {
 
@@ -10,5 +12,8 @@ void KeepDisabledFieldsButtonFaced(QLineEdit& field);
 
 // A field the program writes and the user only reads: bold, read-only.
 void MakeReadOnlyBold(QLineEdit& field);
+
+// A label with its text and its object name (the name tests find it by).
+QLabel* NamedLabel(const char* name, const char* text, QWidget* parent);
 
 }  // namespace vesk::gui

@@ -22,12 +22,6 @@ QLineEdit* NumberField(const char* name, const char* text, QWidget* parent) {
   return field;
 }
 
-QLabel* Label(const char* name, const char* text, QWidget* parent) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
-}
-
 }  // namespace
 
 TObjForm::TObjForm(const GuiContext& context, QWidget* parent)
@@ -36,10 +30,10 @@ TObjForm::TObjForm(const GuiContext& context, QWidget* parent)
   setObjectName(QStringLiteral("ObjForm"));
   setWindowTitle(QStringLiteral("Границы области построения"));
 
-  auto* instruction = Label("Label1",
-                            "Укажите в системе координат сцены границы и дискретность области построения "
-                            "стереоизображения:",
-                            this);
+  auto* instruction = NamedLabel("Label1",
+                                 "Укажите в системе координат сцены границы и дискретность области построения "
+                                 "стереоизображения:",
+                                 this);
   instruction->setWordWrap(true);
 
   edit1_ = NumberField("Edit1", "-100", this);
@@ -52,13 +46,13 @@ TObjForm::TObjForm(const GuiContext& context, QWidget* parent)
   autostep_->setObjectName(QStringLiteral("AutostepCheckBox"));
 
   auto* fields = new QGridLayout;
-  fields->addWidget(Label("Label2", "Границы по x:", this), 0, 0);
+  fields->addWidget(NamedLabel("Label2", "Границы по x:", this), 0, 0);
   fields->addWidget(edit1_, 0, 1);
   fields->addWidget(edit5_, 0, 2);
-  fields->addWidget(Label("Label3", "Границы по y:", this), 1, 0);
+  fields->addWidget(NamedLabel("Label3", "Границы по y:", this), 1, 0);
   fields->addWidget(edit2_, 1, 1);
   fields->addWidget(edit4_, 1, 2);
-  fields->addWidget(Label("Label4", "Масштаб:", this), 2, 0);
+  fields->addWidget(NamedLabel("Label4", "Масштаб:", this), 2, 0);
   fields->addWidget(edit3_, 2, 1);
   fields->addWidget(autostep_, 3, 0, 1, 3);
   fields->setColumnStretch(1, 1);

@@ -10,6 +10,7 @@
 
 #include "common/UserDialogs.h"
 #include "files/NumberFormat.h"
+#include "gui/common/FieldStyle.h"
 #include "gui/common/WindowPlacement.h"
 
 namespace vesk::gui {
@@ -20,12 +21,6 @@ QLineEdit* Field(const char* name, QWidget* parent) {
   field->setObjectName(QString::fromLatin1(name));
   field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")));
   return field;
-}
-
-QLabel* Label(const char* name, const char* text, QWidget* parent) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
 }
 
 }  // namespace
@@ -46,18 +41,18 @@ TVisualNForm::TVisualNForm(const GuiContext& context, QWidget* parent)
   edit2_ = Field("Edit2", page);
   edit3_ = Field("Edit3", page);
   auto* grid = new QGridLayout(page);
-  grid->addWidget(Label("Label1", "Количество σ, отсекаемых при анализе распределений:", page), 0, 0);
+  grid->addWidget(NamedLabel("Label1", "Количество σ, отсекаемых при анализе распределений:", page), 0, 0);
   grid->addWidget(edit1_, 0, 1);
-  grid->addWidget(Label("Label2",
-                        "Минимальный угол между двумя произвольными прямыми,\n"
-                        "образуемыми реперными точками(град):",
-                        page),
+  grid->addWidget(NamedLabel("Label2",
+                             "Минимальный угол между двумя произвольными прямыми,\n"
+                             "образуемыми реперными точками(град):",
+                             page),
                   1, 0);
   grid->addWidget(edit2_, 1, 1);
-  grid->addWidget(Label("Label3",
-                        "Минимальная дистанция между реперными точками на\n"
-                        "изображении (в процентах от диагонали изображения):",
-                        page),
+  grid->addWidget(NamedLabel("Label3",
+                             "Минимальная дистанция между реперными точками на\n"
+                             "изображении (в процентах от диагонали изображения):",
+                             page),
                   2, 0);
   grid->addWidget(edit3_, 2, 1);
   grid->setHorizontalSpacing(12);

@@ -4,33 +4,16 @@
 
 #include <cmath>
 
+#include "core/orientation/OrientationTestRecords.h"
 #include "orientation/OrientationTransforms.h"
 
 namespace vesk {
 namespace {
 
+using test::Camera;
+using test::Shot;
+
 constexpr double kDegree = 0.017453292519943295;
-
-CameraGeometry Camera(double focalLength, std::vector<std::string> table = {"1"}) {
-  CameraGeometry camera;
-  camera.CentreX = 320;
-  camera.CentreY = 240;
-  camera.FocalLength = focalLength;
-  camera.CorrectionTable = std::move(table);
-  return camera;
-}
-
-// A photogrammetric shot: sighting point, distance, the three angles.
-ShootingGeometry Shot(double xs, double ys, double distance, double a = 0, double b = 0, double c = 0) {
-  ShootingGeometry s;
-  s.SightingPointX = xs;
-  s.SightingPointY = ys;
-  s.SightingDistance = distance;
-  s.LongitudinalAngle = a;
-  s.TransverseAngle = b;
-  s.ImageRotationAngle = c;
-  return s;
-}
 
 constexpr auto kAngles = CoordinateConvention::Photogrammetric;
 

@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "common/VeskError.h"
+#include "core/orientation/OrientationTestRecords.h"
 #include "orientation/OrientationTransforms.h"
 #include "support/RecordingDialogs.h"
 
 namespace vesk {
 namespace {
+
+using test::Camera;
+using test::Shot;
 
 using Coefficients = std::vector<double>;
 
@@ -26,26 +30,6 @@ Coefficients Contents(const VT_Points& list) {
 std::pair<double, double> Apply(const Coefficients& t, double x, double y) {
   const double d = t[3] * x + t[4] * y + 1;
   return {(t[0] * x + t[1] * y + t[2]) / d, (t[5] * x + t[6] * y + t[7]) / d};
-}
-
-CameraGeometry Camera(double focalLength, std::vector<std::string> table = {"1"}) {
-  CameraGeometry camera;
-  camera.CentreX = 320;
-  camera.CentreY = 240;
-  camera.FocalLength = focalLength;
-  camera.CorrectionTable = std::move(table);
-  return camera;
-}
-
-ShootingGeometry Shot(double xs, double ys, double distance, double a, double b, double c) {
-  ShootingGeometry s;
-  s.SightingPointX = xs;
-  s.SightingPointY = ys;
-  s.SightingDistance = distance;
-  s.LongitudinalAngle = a;
-  s.TransverseAngle = b;
-  s.ImageRotationAngle = c;
-  return s;
 }
 
 const CameraGeometry kCamera1 = Camera(1000);
