@@ -11,6 +11,7 @@
 
 #include "gui/common/FieldStyle.h"
 #include "gui/common/WindowPlacement.h"
+#include "gui/settings/FieldCheck.h"
 
 namespace vesk::gui {
 namespace {
@@ -19,6 +20,7 @@ QLineEdit* NumberField(const char* name, const char* text, QWidget* parent) {
   auto* field = new QLineEdit(QString::fromUtf8(text), parent);
   field->setObjectName(QString::fromLatin1(name));
   field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-000000,000000")));
+  FieldCheck::Watch(*field);
   return field;
 }
 
@@ -61,7 +63,7 @@ TObjForm::TObjForm(const GuiContext& context, QWidget* parent)
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("OKButton"));
   ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* cancel = new QPushButton(QStringLiteral("Отмена"), this);
   cancel->setObjectName(QStringLiteral("CancelButton"));
   cancel->setAutoDefault(false);
   auto* buttons = new QHBoxLayout;
@@ -100,27 +102,49 @@ void TObjForm::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void TObjForm::StoreFields(BuildAreaFields& target) {
-  const NumberFormat& format = context_.Format;
-  const auto convert = [&format](const QLineEdit* field) { return ParseNumber(field->text().toStdString(), format); };
-  target.XMin = convert(edit1_);
-  target.XMax = convert(edit5_);
-  target.YMin = convert(edit2_);
-  target.YMax = convert(edit4_);
-  if (autostep_->isChecked()) {
-    target.AutoStep = true;
-  } else {
-    target.AutoStep = false;
-    target.Step = convert(edit3_);
+bool TObjForm::StoreFields(BuildAreaFields& target) {
+  FieldCheck check(context_.Format);
+  const auto xMin = check.Number(*edit1_, QString::fromUtf8(kXFromName));
+  const auto xMax = check.Number(*edit5_, QString::fromUtf8(kXToName));
+  const auto yMin = check.Number(*edit2_, QString::fromUtf8(kYFromName));
+  const auto yMax = check.Number(*edit4_, QString::fromUtf8(kYToName));
+  const bool autoStep = autostep_->isChecked();
+  double step = target.Step;
+  if (!autoStep) {
+    if (const auto typed = check.Number(*edit3_, QString::fromUtf8(kStepName))) {
+      step = *typed;
+      if (!(step > 0))
+        check.Refuse({edit3_},
+                     QStringLiteral("Поле «%1»: значение должно быть больше нуля.").arg(QString::fromUtf8(kStepName)));
+    }
   }
+  // A reversed or empty rectangle would build a picture of nothing, and a
+  // step that is not positive none at all.
+  const auto ordered = [&check](const std::optional<double>& from, const std::optional<double>& to,
+                                QLineEdit* fromField, QLineEdit* toField, const char* fromName, const char* toName) {
+    if (from && to && !(*from < *to))
+      check.Refuse({fromField, toField}, QStringLiteral("Поле «%1»: значение должно быть меньше, чем в поле «%2».")
+                                             .arg(QString::fromUtf8(fromName), QString::fromUtf8(toName)));
+  };
+  ordered(xMin, xMax, edit1_, edit5_, kXFromName, kXToName);
+  ordered(yMin, yMax, edit2_, edit4_, kYFromName, kYToName);
+  if (!check.Report(*this, context_.Messages)) return false;
+
+  target.XMin = *xMin;
+  target.XMax = *xMax;
+  target.YMin = *yMin;
+  target.YMax = *yMax;
+  target.AutoStep = autoStep;
+  target.Step = step;
   target.AreaCancelled = false;
+  return true;
 }
 
 void TObjForm::OKButtonClick() {
-  const bool stored = RunGuarded(context_.Messages, [this] {
-    if (target_ != nullptr) StoreFields(*target_);
-  });
-  if (stored) accept();
+  // Nothing is stored until every field is right; the dialog stays open
+  // with the texts as typed.
+  if (target_ != nullptr && !StoreFields(*target_)) return;
+  accept();
 }
 
 void TObjForm::CancelButtonClick() {

@@ -11,6 +11,13 @@ class QPushButton;
 
 namespace vesk::gui {
 
+// The fields as messages name them, after their labels.
+inline constexpr const char* kXFromName = "Границы по x, от";
+inline constexpr const char* kXToName = "Границы по x, до";
+inline constexpr const char* kYFromName = "Границы по y, от";
+inline constexpr const char* kYToName = "Границы по y, до";
+inline constexpr const char* kStepName = "Масштаб";
+
 // The build-area dialog "Границы области построения": the scene rectangle
 // and the step of a scene-plane build. Shared by both workspaces; it keeps
 // only the texts of its fields and writes into the target of the workspace
@@ -33,9 +40,11 @@ class TObjForm : public QDialog {
   void OKButtonClick();
   void CancelButtonClick();
   void AutostepCheckBoxClick();
-  // Converts the fields into the target one by one, each stored at once;
-  // a text that is not a number raises the conversion's error.
-  void StoreFields(BuildAreaFields& target);
+  // Checks every field and stores them all into the target; false, with
+  // the refused fields red and the message shown, and nothing stored, when
+  // one is not a number, a lower bound is not below its upper one, or the
+  // step (unless automatic) is not positive.
+  bool StoreFields(BuildAreaFields& target);
 
   const GuiContext& context_;
   BuildAreaFields* target_ = nullptr;

@@ -12,6 +12,7 @@
 #include "files/NumberFormat.h"
 #include "gui/common/FieldStyle.h"
 #include "gui/common/WindowPlacement.h"
+#include "gui/settings/FieldCheck.h"
 
 namespace vesk::gui {
 namespace {
@@ -20,6 +21,7 @@ QLineEdit* Field(const char* name, QWidget* parent) {
   auto* field = new QLineEdit(parent);
   field->setObjectName(QString::fromLatin1(name));
   field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")));
+  FieldCheck::Watch(*field);
   return field;
 }
 
@@ -98,28 +100,19 @@ void TVisualNForm::showEvent(QShowEvent* event) {
 }
 
 bool TVisualNForm::StoreFields(StatisticalSettings& target) {
-  const NumberFormat& format = context_.Format;
-  const auto convert = [&format](const QLineEdit* field) {
-    return TryParseNumber(field->text().toStdString(), format);
-  };
-  const auto sigma = convert(edit1_);
-  if (!sigma) return false;
+  FieldCheck check(context_.Format);
+  const auto sigma = check.Number(*edit1_, QString::fromUtf8(kSigmaName));
+  const auto angle = check.Number(*edit2_, QString::fromUtf8(kAngleName));
+  const auto distance = check.Number(*edit3_, QString::fromUtf8(kDistanceName));
+  if (!check.Report(*this, context_.Messages, QString::fromUtf8(kSettingsWrong))) return false;
   target.SigmaCount = *sigma;
-  const auto angle = convert(edit2_);
-  if (!angle) return false;
   target.MinAngle = *angle;
-  const auto distance = convert(edit3_);
-  if (!distance) return false;
   target.MinDistance = *distance * 0.01;
   return true;
 }
 
 void TVisualNForm::OKButtonClick() {
-  if (target_ != nullptr && !StoreFields(*target_)) {
-    context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-                           QString::fromUtf8(kSettingsWrong));
-    return;
-  }
+  if (target_ != nullptr && !StoreFields(*target_)) return;
   accept();
 }
 

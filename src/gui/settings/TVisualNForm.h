@@ -10,6 +10,10 @@ class QLineEdit;
 namespace vesk::gui {
 
 inline constexpr const char* kSettingsWrong = "Параметры заданы неправильно!";
+// The fields as messages name them, after their labels.
+inline constexpr const char* kSigmaName = "Количество σ";
+inline constexpr const char* kAngleName = "Минимальный угол";
+inline constexpr const char* kDistanceName = "Минимальная дистанция";
 
 // The settings dialog "Настройки" of the reference-point workspace: the three
 // thresholds of the statistical method. The distance is shown in percent of
@@ -31,8 +35,8 @@ class TVisualNForm : public QDialog {
 
  private:
   void OKButtonClick();
-  // Converts and stores the fields in order; false at the first that is not
-  // a number, the ones before it stored.
+  // Checks the fields and stores all three; false, with the refused fields
+  // red, the message shown and nothing stored, when one is not a number.
   bool StoreFields(StatisticalSettings& target);
 
   const GuiContext& context_;

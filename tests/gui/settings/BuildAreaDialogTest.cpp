@@ -4,7 +4,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
+#include "gui/settings/FieldCheck.h"
 #include "gui/settings/TObjForm.h"
 #include "support/ScriptedDialogs.h"
 
@@ -84,43 +86,104 @@ TEST_F(BuildAreaDialogTest, AutomaticScalingLeavesTheStepAndDisablesItsField) {
   EXPECT_EQ(area.Step, 0.5);
 }
 
-TEST_F(BuildAreaDialogTest, AFieldThatIsNoNumberStoresTheOnesBeforeAndKeepsTheDialogOpen) {
-  BuildAreaFields area = Sentinels();
-  area.AreaCancelled = true;
-  Open(area);
-  Type("Edit5", "abc");
-  Click("OKButton");
-  EXPECT_TRUE(dialog.isVisible());
-  ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_EQ(boxes.Boxes[0].Caption, "Vesk");
-  EXPECT_EQ(boxes.Boxes[0].Text, "'abc' is not a valid floating point value");
-  EXPECT_EQ(area.XMin, -100);
-  EXPECT_EQ(area.XMax, 12);
-  EXPECT_EQ(area.YMin, 13);
-  EXPECT_EQ(area.YMax, 14);
-  EXPECT_EQ(area.Step, 15);
-  EXPECT_TRUE(area.AreaCancelled);
+TEST_F(BuildAreaDialogTest, AWrongFieldTurnsRedIsNamedAndNothingIsStored) {
+  // Each case types over the initial texts (-100, 600, -100, 500, 1).
+  struct Case {
+    const char* name;
+    std::vector<std::pair<const char*, QString>> typed;
+    QString message;
+    std::vector<const char*> red;
+  } cases[] = {
+      {"letters",
+       {{"Edit5", "abc"}},
+       "Поле «Границы по x, до»: «abc» — не число.\nДробная часть отделяется запятой.",
+       {"Edit5"}},
+      {"the other separator",
+       {{"Edit2", "0.5"}},
+       "Поле «Границы по y, от»: «0.5» — не число.\nДробная часть отделяется запятой.",
+       {"Edit2"}},
+      {"an empty field", {{"Edit3", ""}}, "Поле «Масштаб» не заполнено.", {"Edit3"}},
+      {"x reversed",
+       {{"Edit1", "300"}, {"Edit5", "-60"}},
+       "Поле «Границы по x, от»: значение должно быть меньше, чем в поле «Границы по x, до».",
+       {"Edit1", "Edit5"}},
+      {"y empty",
+       {{"Edit2", "500"}},
+       "Поле «Границы по y, от»: значение должно быть меньше, чем в поле «Границы по y, до».",
+       {"Edit2", "Edit4"}},
+      {"a step of zero", {{"Edit3", "0"}}, "Поле «Масштаб»: значение должно быть больше нуля.", {"Edit3"}},
+      {"a negative step", {{"Edit3", "-2,5"}}, "Поле «Масштаб»: значение должно быть больше нуля.", {"Edit3"}},
+      {"the first of two told, both red",
+       {{"Edit1", "x"}, {"Edit3", "0"}},
+       "Поле «Границы по x, от»: «x» — не число.\nДробная часть отделяется запятой.",
+       {"Edit1", "Edit3"}},
+  };
+  for (const Case& c : cases) {
+    for (const auto& [name, text] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"Edit1", "-100"}, {"Edit5", "600"}, {"Edit2", "-100"}, {"Edit4", "500"}, {"Edit3", "1"}})
+      Type(name, QString::fromUtf8(text));
+    boxes.Boxes.clear();
+    BuildAreaFields area = Sentinels();
+    area.AreaCancelled = true;
+    Open(area);
+    for (const auto& [field, text] : c.typed) Type(field, text);
+    Click("OKButton");
+    EXPECT_TRUE(dialog.isVisible()) << c.name;
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Owner, &dialog) << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Caption, "Ошибка!") << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Text, c.message) << c.name;
+    for (const char* name : {"Edit1", "Edit5", "Edit2", "Edit4", "Edit3"}) {
+      const bool red = std::find_if(c.red.begin(), c.red.end(),
+                                    [&](const char* r) { return std::string(r) == name; }) != c.red.end();
+      EXPECT_EQ(gui::FieldCheck::MarkedInvalid(*Field(name)), red) << c.name << " " << name;
+      if (red) {
+        EXPECT_NE(Field(name)->palette().color(QPalette::Base), dialog.palette().color(QPalette::Base));
+      }
+    }
+    for (const auto& [field, text] : c.typed) EXPECT_EQ(Field(field)->text(), text) << c.name << ": kept as typed";
+    EXPECT_EQ(area.XMin, 11) << c.name << ": nothing is stored";
+    EXPECT_EQ(area.XMax, 12) << c.name;
+    EXPECT_EQ(area.Step, 15) << c.name;
+    EXPECT_TRUE(area.AreaCancelled) << c.name;
+    dialog.hide();
+  }
 }
 
-TEST_F(BuildAreaDialogTest, TheNumbersFollowTheLocaleSeparatorAndNoRangeIsChecked) {
+TEST_F(BuildAreaDialogTest, ARedFieldTurnsBackOnceChangedAndTheCorrectedAreaIsStored) {
   BuildAreaFields area = Sentinels();
   Open(area);
-  Type("Edit1", "600");
-  Type("Edit5", "-100");
-  Type("Edit3", "-2,5");
+  Type("Edit1", "300");
+  Type("Edit5", "-60");
   Click("OKButton");
-  EXPECT_TRUE(boxes.Boxes.empty());
-  EXPECT_EQ(area.XMin, 600);
-  EXPECT_EQ(area.XMax, -100);
-  EXPECT_EQ(area.Step, -2.5);
+  ASSERT_TRUE(gui::FieldCheck::MarkedInvalid(*Field("Edit1")));
+  EXPECT_EQ(dialog.focusWidget(), Field("Edit1")) << "the field named gets the focus";
+  Type("Edit5", "600,5");
+  EXPECT_FALSE(gui::FieldCheck::MarkedInvalid(*Field("Edit5")));
+  Click("OKButton");
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(area.XMin, 300);
+  EXPECT_EQ(area.XMax, 600.5);
+  EXPECT_EQ(area.YMin, -100);
 
+  // The texts stay for the next use, and a ticked box leaves the step's
+  // field unchecked.
   Open(area);
-  EXPECT_EQ(Field("Edit3")->text(), "-2,5") << "the texts stay for the next use";
-  Type("Edit3", "2.5");
+  EXPECT_EQ(Field("Edit5")->text(), "600,5");
+  Type("Edit3", "0");
+  Autostep()->click();
   Click("OKButton");
-  EXPECT_TRUE(dialog.isVisible());
-  ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_EQ(boxes.Boxes[0].Text, "'2.5' is not a valid floating point value");
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_TRUE(area.AutoStep);
+}
+
+TEST_F(BuildAreaDialogTest, EveryButtonSpeaksRussian) {
+  QStringList texts;
+  for (const QPushButton* button : dialog.findChildren<QPushButton*>()) texts << button->text();
+  texts.sort();
+  EXPECT_EQ(texts, QStringList({"OK", "Отмена"}));
 }
 
 TEST_F(BuildAreaDialogTest, CancelAndEscMarkTheAreaCancelledTheCloseBoxDoesNot) {

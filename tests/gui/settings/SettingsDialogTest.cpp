@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "gui/settings/FieldCheck.h"
 #include "gui/settings/TVisualNForm.h"
 #include "support/ScriptedDialogs.h"
 
@@ -53,7 +54,7 @@ TEST_F(SettingsDialogTest, ShowsTheInitialSettingsAndStoresTheDistanceAsAFractio
   EXPECT_TRUE(boxes.Boxes.empty());
 }
 
-TEST_F(SettingsDialogTest, AFieldThatIsNoNumberKeepsWhatWasStoredBeforeIt) {
+TEST_F(SettingsDialogTest, AFieldThatIsNoNumberTurnsRedIsNamedAndNothingIsStored) {
   StatisticalSettings settings;
   Open(settings);
   Type("Edit1", "2,5");
@@ -64,10 +65,23 @@ TEST_F(SettingsDialogTest, AFieldThatIsNoNumberKeepsWhatWasStoredBeforeIt) {
   ASSERT_EQ(boxes.Boxes.size(), 1u);
   EXPECT_EQ(boxes.Boxes[0].Owner, &dialog);
   EXPECT_EQ(boxes.Boxes[0].Caption, "Ошибка!");
-  EXPECT_EQ(boxes.Boxes[0].Text, "Параметры заданы неправильно!");
-  EXPECT_EQ(settings.SigmaCount, 2.5);
+  EXPECT_EQ(boxes.Boxes[0].Text,
+            "Параметры заданы неправильно!\nПоле «Минимальный угол»: «2.5» — не число.\n"
+            "Дробная часть отделяется запятой.");
+  EXPECT_TRUE(gui::FieldCheck::MarkedInvalid(*Field("Edit2")));
+  EXPECT_FALSE(gui::FieldCheck::MarkedInvalid(*Field("Edit1")));
+  EXPECT_EQ(Field("Edit2")->text(), "2.5");
+  EXPECT_EQ(settings.SigmaCount, 3) << "nothing is stored from a dialog not accepted";
   EXPECT_EQ(settings.MinAngle, 10);
   EXPECT_EQ(settings.MinDistance, 0.1);
+
+  Type("Edit2", "2,5");
+  EXPECT_FALSE(gui::FieldCheck::MarkedInvalid(*Field("Edit2")));
+  Click("OKButton");
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(settings.SigmaCount, 2.5);
+  EXPECT_EQ(settings.MinAngle, 2.5);
+  EXPECT_EQ(settings.MinDistance, 0.5);
 }
 
 TEST_F(SettingsDialogTest, AcceptsZeroAndNegativeValuesAsTheyAre) {
