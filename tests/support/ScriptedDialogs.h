@@ -58,19 +58,24 @@ class RecordingMessageBoxes : public gui::MessageBoxes {
     QString Caption;
     QString Text;
     bool Question;
+    bool WithCancel = false;  // a question with Yes, No and Cancel
   };
-  void AnswerYes() { answers_.push_back(true); }
-  void AnswerNo() { answers_.push_back(false); }
+  using Answer = gui::MessageBoxes::Answer;
+  void AnswerYes() { answers_.push_back(Answer::Yes); }
+  void AnswerNo() { answers_.push_back(Answer::No); }
+  // A Yes/No question takes Cancel as No.
+  void AnswerCancel() { answers_.push_back(Answer::Cancel); }
 
   void Show(QWidget* owner, MessageIcon icon, const QString& caption, const QString& text) override {
     Boxes.push_back(Box{owner, icon, caption, text, false});
   }
   bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) override {
     Boxes.push_back(Box{owner, MessageIcon::Information, caption, text, true});
-    if (answers_.empty()) return false;
-    const bool answer = answers_.front();
-    answers_.pop_front();
-    return answer;
+    return Next() == Answer::Yes;
+  }
+  Answer AskYesNoCancel(QWidget* owner, const QString& caption, const QString& text) override {
+    Boxes.push_back(Box{owner, MessageIcon::Information, caption, text, true, true});
+    return Next();
   }
 
   // The texts shown, in order.
@@ -83,7 +88,13 @@ class RecordingMessageBoxes : public gui::MessageBoxes {
   std::vector<Box> Boxes;
 
  private:
-  std::deque<bool> answers_;
+  Answer Next() {
+    if (answers_.empty()) return Answer::No;
+    const Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  std::deque<Answer> answers_;
 };
 
 }  // namespace vesk::test

@@ -12,7 +12,7 @@ struct FileDialogRequest {
   QString Folder;         // where the dialog opens
   QString Filter;         // Qt's syntax: "Image Files (*.bmp);;All Files (*)"
   QString ProposedName;   // the file name offered at first (save dialogs); may be a whole path
-  QString DefaultSuffix;  // "crd": added to a typed name that has no extension
+  QString DefaultSuffix;  // "crd": added to a typed name that has no extension, unless the filter chosen names one
   QString Caption;        // the dialog's title; empty for the toolkit's own
 };
 
@@ -28,7 +28,13 @@ class FileDialogs {
   virtual QString SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
 };
 
-// The real dialogs.
+// The name a save dialog gives back: a typed name without an extension
+// takes the one of the filter the user chose ("PNG Files (*.png)" gives
+// .png), or `defaultSuffix` when that filter names no single extension
+// ("All Files (*)"). A name with an extension stays as typed.
+QString WithChosenSuffix(const QString& name, const QString& chosenFilter, const QString& defaultSuffix);
+
+// The real dialogs, their buttons and labels in Russian.
 class QtFileDialogs : public FileDialogs {
  public:
   QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override;

@@ -18,13 +18,18 @@ class MessageBoxes {
   virtual void Show(QWidget* owner, MessageIcon icon, const QString& caption, const QString& text) = 0;
   // A question with Yes and No; true for Yes.
   virtual bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) = 0;
+  // A question with Yes, No and Cancel (Esc and the close box mean Cancel).
+  enum class Answer { Yes, No, Cancel };
+  virtual Answer AskYesNoCancel(QWidget* owner, const QString& caption, const QString& text) = 0;
 };
 
-// The real boxes.
+// The real boxes, their buttons in Russian whatever translations are
+// installed: "OK", "Да", "Нет", "Отмена".
 class QtMessageBoxes : public MessageBoxes {
  public:
   void Show(QWidget* owner, MessageIcon icon, const QString& caption, const QString& text) override;
   bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) override;
+  Answer AskYesNoCancel(QWidget* owner, const QString& caption, const QString& text) override;
 };
 
 // The core's UserDialogs answered by message boxes owned by one window.

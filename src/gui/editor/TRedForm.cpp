@@ -188,6 +188,15 @@ bool TRedForm::SaveTable() {
   const QString chosen = context_.Files.SaveFileName(this, request);
   if (chosen.isEmpty()) return false;
   QDir::setCurrent(QFileInfo(chosen).absolutePath());
+  // Any other file of that name (a photograph, another table) is replaced
+  // only when the user says so; the file being edited is saved as asked.
+  const QFileInfo target(chosen);
+  const bool ownFile = !filePath_.isEmpty() && QFileInfo(filePath_).exists() &&
+                       target.canonicalFilePath() == QFileInfo(filePath_).canonicalFilePath();
+  if (target.exists() && !ownFile &&
+      !context_.Messages.AskYesNo(this, QString::fromUtf8(kWarningCaption),
+                                  QStringLiteral("Файл %1 уже существует. Перезаписать?").arg(target.fileName())))
+    return false;
 
   std::string reason;
   if (!WriteTextFileReplacing(FileSystemPath(chosen), built.Lines, &reason)) {
@@ -199,17 +208,28 @@ bool TRedForm::SaveTable() {
   return true;
 }
 
-void TRedForm::closeEvent(QCloseEvent* event) {
+bool TRedForm::MayDiscard() {
   grid_->CommitPendingEdit();
-  // A save that did not write the file keeps the window open, so that no
-  // edit is lost without the user saying so.
-  if (Modified() &&
-      context_.Messages.AskYesNo(this, QString::fromUtf8(kWarningCaption), QString::fromUtf8(kTableNotSavedQuestion)) &&
-      !SaveTable()) {
-    event->ignore();
-    return;
+  if (!Modified()) return true;
+  switch (context_.Messages.AskYesNoCancel(this, QString::fromUtf8(kWarningCaption),
+                                           QString::fromUtf8(kTableNotSavedQuestion))) {
+    case MessageBoxes::Answer::Yes:
+      // A save that did not write the file keeps the table, so that no
+      // edit is lost without the user saying so.
+      return SaveTable();
+    case MessageBoxes::Answer::No:
+      return true;
+    case MessageBoxes::Answer::Cancel:
+      break;
   }
-  event->accept();
+  return false;
+}
+
+void TRedForm::closeEvent(QCloseEvent* event) {
+  if (MayDiscard())
+    event->accept();
+  else
+    event->ignore();
 }
 
 void TRedForm::SaveClick() { SaveTable(); }

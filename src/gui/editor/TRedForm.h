@@ -32,9 +32,14 @@ class TRedForm : public QMainWindow {
   // cannot be shown as such a table; the window then stays hidden.
   bool OpenTable(const QString& path, TableKind kind);
 
-  // Checks every cell, asks where to save and writes the file. True only
-  // when the file was written; the table then counts as saved.
+  // Checks every cell, asks where to save and writes the file, asking first
+  // before it replaces an existing file other than the one being edited.
+  // True only when the file was written; the table then counts as saved.
   bool SaveTable();
+  // With unsaved changes asks "Данные не сохранены. Сохранить?": Да saves,
+  // Нет lets them go, Отмена keeps them. True when the window may go (the
+  // changes saved or given up); closing the window and quitting ask this.
+  bool MayDiscard();
 
   TableKind Kind() const { return kind_; }
   // The path the editor was opened with; saving elsewhere does not change it.

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 #include <stdexcept>
 
 #include "common/VeskError.h"
@@ -33,6 +38,40 @@ TEST(MessageBoxesTest, AnythingThrownReachesTheStandardErrorBoxAndNothingEscapes
   test::RecordingMessageBoxes quiet;
   EXPECT_TRUE(gui::RunGuarded(quiet, [] {}));
   EXPECT_TRUE(quiet.Boxes.empty());
+}
+
+TEST(MessageBoxesTest, TheRealBoxesAnswerWithRussianButtonsAndEscMeansCancel) {
+  using Answer = gui::MessageBoxes::Answer;
+  gui::QtMessageBoxes boxes;
+  // Presses the button captioned `press` (Esc when empty) once the box is
+  // open, after noting the captions of its buttons.
+  const auto answer = [](const QString& press, QStringList& seen) {
+    QTimer::singleShot(0, [press, &seen] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      for (QAbstractButton* button : box->buttons()) {
+        seen << button->text();
+        if (button->text() == press) button->click();
+      }
+      if (press.isEmpty()) QTest::keyClick(box, Qt::Key_Escape);
+    });
+  };
+  struct Case {
+    const char* press;
+    Answer expected;
+  } cases[] = {{"Да", Answer::Yes}, {"Нет", Answer::No}, {"Отмена", Answer::Cancel}, {"", Answer::Cancel}};
+  for (const Case& c : cases) {
+    QStringList seen;
+    answer(QString::fromUtf8(c.press), seen);
+    EXPECT_EQ(boxes.AskYesNoCancel(nullptr, "Предупреждение", "Сохранить?"), c.expected) << c.press;
+    seen.sort();
+    EXPECT_EQ(seen, QStringList({"Да", "Нет", "Отмена"}));
+  }
+  QStringList seen;
+  answer(QStringLiteral("Да"), seen);
+  EXPECT_TRUE(boxes.AskYesNo(nullptr, "Предупреждение", "Перезаписать?"));
+  seen.sort();
+  EXPECT_EQ(seen, QStringList({"Да", "Нет"}));
 }
 
 }  // namespace

@@ -334,11 +334,53 @@ TEST_F(TRedFormTest, AKeyPressedInTheGridMarksTheTableModifiedAndClosingAsks) {
   EXPECT_TRUE(form.close());
   ASSERT_EQ(boxes_.Boxes.size(), 1u);
   EXPECT_TRUE(boxes_.Boxes[0].Question);
+  EXPECT_TRUE(boxes_.Boxes[0].WithCancel);
   EXPECT_EQ(boxes_.Boxes[0].Owner, &form);
   EXPECT_EQ(boxes_.Boxes[0].Caption, "Предупреждение");
   EXPECT_EQ(boxes_.Boxes[0].Text, "Данные не сохранены. Сохранить?");
   EXPECT_FALSE(form.isVisible()) << "No closes without saving";
   EXPECT_TRUE(files_.Calls.empty());
+}
+
+TEST_F(TRedFormTest, CancelInTheCloseQuestionKeepsTheWindowAndItsChanges) {
+  TRedForm& form = OpenPoints({{"1", "2"}});
+  form.show();
+  boxes_.AnswerCancel();
+  EXPECT_FALSE(form.close());
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_TRUE(form.Modified());
+  EXPECT_EQ(Cell(0, 1), "1");
+  EXPECT_TRUE(files_.Calls.empty()) << "nothing is saved";
+}
+
+TEST_F(TRedFormTest, AnExistingFileOtherThanTheOneEditedIsReplacedOnlyWhenTheUserAgrees) {
+  const std::string edited = dir_.Write("left.crd", "1;2\r\n");
+  const std::string photo = dir_.Write("left.bmp", "BM the photograph");
+  TRedForm& form = Open(Q(edited), TableKind::PointTable);
+  SetCell(0, 1, "5");
+
+  files_.Answer(Q(photo));
+  boxes_.AnswerNo();
+  EXPECT_FALSE(form.SaveTable());
+  ASSERT_EQ(boxes_.Boxes.size(), 1u);
+  EXPECT_EQ(boxes_.Boxes[0].Owner, &form);
+  EXPECT_EQ(boxes_.Boxes[0].Caption, "Предупреждение");
+  EXPECT_EQ(boxes_.Boxes[0].Text, "Файл left.bmp уже существует. Перезаписать?");
+  EXPECT_EQ(dir_.Read("left.bmp"), "BM the photograph");
+  EXPECT_TRUE(form.Modified());
+
+  files_.Answer(Q(photo));
+  boxes_.AnswerYes();
+  EXPECT_TRUE(form.SaveTable());
+  EXPECT_EQ(dir_.Read("left.bmp"), "5 ; 2\r\n");
+
+  // The file being edited, named any way, is saved without a question.
+  boxes_.Boxes.clear();
+  SetCell(0, 1, "6");
+  files_.Answer(Q(dir_.Path().string() + "/./left.crd"));
+  EXPECT_TRUE(form.SaveTable());
+  EXPECT_TRUE(boxes_.Boxes.empty());
+  EXPECT_EQ(dir_.Read("left.crd"), "6 ; 2\r\n");
 }
 
 TEST_F(TRedFormTest, ASaveThatWroteNothingLeavesTheChangesUnsaved) {
@@ -370,6 +412,7 @@ TEST_F(TRedFormTest, ASaveThatWroteNothingLeavesTheChangesUnsaved) {
     c.mend();
     boxes_.Boxes.clear();
     boxes_.AnswerYes();
+    std::filesystem::remove(dir_.File("saved.crd"));  // a new file: nothing to replace
     files_.Answer(Q(dir_.File("saved.crd")));
     EXPECT_TRUE(form.close()) << c.name;
     EXPECT_EQ(boxes_.Texts(), QStringList{"Данные не сохранены. Сохранить?"}) << c.name;
