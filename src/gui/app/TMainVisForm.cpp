@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "gui/app/AppResources.h"
+#include "gui/common/QuitQuestions.h"
 
 namespace vesk::gui {
 namespace {
@@ -112,6 +113,10 @@ void TMainVisForm::Panel1Resize() {
 }
 
 void TMainVisForm::closeEvent(QCloseEvent* event) {
+  if (quit_ != nullptr && !quit_->MayQuit()) {
+    event->ignore();
+    return;
+  }
   QWidget::closeEvent(event);
   emit Closed();
 }

@@ -8,6 +8,8 @@ class QPushButton;
 
 namespace vesk::gui {
 
+class QuitQuestions;
+
 inline constexpr const char* kModeSelectionTitle = "Построение стереоизображений";
 
 // The program's main window: the choice between building by reference points
@@ -21,6 +23,9 @@ class TMainVisForm : public QWidget {
   explicit TMainVisForm(QWidget* parent = nullptr);
   // The windows the two buttons show.
   void SetWorkspaces(QWidget& referencePointWorkspace, QWidget& orientationWorkspace);
+  // Asked before the window closes (and the program ends); a question the
+  // user cancels keeps the window and everything else open.
+  void SetQuitQuestions(QuitQuestions* questions) { quit_ = questions; }
 
   // The picture hidden, the window a bar of 420 by 80 pixels (its frame) at
   // (50, 50) with a strip of 40.
@@ -42,6 +47,7 @@ class TMainVisForm : public QWidget {
   // The two buttons side by side in the strip.
   void Panel1Resize();
 
+  QuitQuestions* quit_ = nullptr;
   QWidget* referencePoints_ = nullptr;
   QWidget* orientation_ = nullptr;
   int stripHeight_ = 49;

@@ -12,7 +12,10 @@ namespace vesk::gui {
 
 VeskWindows::VeskWindows(GuiContext& context) : context_(context), jobs_(std::make_unique<RenderJobs>(context)) {
   context_.Jobs = jobs_.get();
+  context_.Quit = &quit_;
   main_ = std::make_unique<TMainVisForm>();
+  main_->SetQuitQuestions(&quit_);
+  quit_.Add(jobs_.get(), [this] { return jobs_->MayQuit(main_.get()); });
   order_.push_back(main_.get());
   referencePoints_ = std::make_unique<TVisual_Form>(context_, dialogs_);
   order_.push_back(referencePoints_.get());
@@ -35,6 +38,7 @@ VeskWindows::~VeskWindows() {
   // Jobs still running stop first, then the windows go, the last made first.
   jobs_.reset();
   context_.Jobs = nullptr;
+  context_.Quit = nullptr;
   about_.reset();
   orientation_.reset();
   buildArea_.reset();

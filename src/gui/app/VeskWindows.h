@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gui/common/GuiContext.h"
+#include "gui/common/QuitQuestions.h"
 #include "gui/workspace/SharedDialogs.h"
 
 namespace vesk::gui {
@@ -24,7 +25,10 @@ class TVisual_Form;
 // only the mode-selection window is shown.
 class VeskWindows {
  public:
-  // Sets `context.Jobs` to the application's rendering jobs.
+  // Sets `context.Jobs` to the application's rendering jobs and
+  // `context.Quit` to the questions the mode-selection window asks before
+  // the program ends: running builds and unsaved results first, then each
+  // window's own.
   explicit VeskWindows(GuiContext& context);
   ~VeskWindows();
   VeskWindows(const VeskWindows&) = delete;
@@ -46,6 +50,7 @@ class VeskWindows {
 
  private:
   GuiContext& context_;
+  QuitQuestions quit_;
   std::unique_ptr<RenderJobs> jobs_;
   SharedDialogs dialogs_;
   std::unique_ptr<TMainVisForm> main_;

@@ -47,7 +47,9 @@ int main(int argc, char** argv) {
     const vesk::NumberFormat format{vesk::qt::LocaleDecimalSeparator(std::getenv)};
     vesk::gui::GuiContext context{files, boxes, format, [&boxes](const QString& path) { OpenHelp(boxes, path); }, 0};
     vesk::gui::VeskWindows windows(context);
-    QObject::connect(&windows.Main(), &vesk::gui::TMainVisForm::Closed, &app, &QApplication::quit);
+    // Every question has been asked by then: the windows go without asking
+    // again, as quit() would have them do.
+    QObject::connect(&windows.Main(), &vesk::gui::TMainVisForm::Closed, &app, [] { QCoreApplication::exit(0); });
     windows.Show();
     return app.exec();
   } catch (...) {

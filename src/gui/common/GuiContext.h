@@ -9,6 +9,7 @@
 
 namespace vesk::gui {
 
+class QuitQuestions;
 class RenderJobs;
 
 // What the windows need from outside themselves: the dialogs (real ones in
@@ -26,6 +27,9 @@ struct GuiContext {
   // The application's rendering jobs and result viewers (set by the
   // application once it has made them).
   RenderJobs* Jobs = nullptr;
+  // The questions asked before the program ends (set by the application);
+  // windows with unsaved work add theirs.
+  QuitQuestions* Quit = nullptr;
 };
 
 }  // namespace vesk::gui

@@ -20,6 +20,7 @@
 
 #include "common/UserDialogs.h"
 #include "files/TextFile.h"
+#include "gui/common/QuitQuestions.h"
 #include "gui/editor/TableGrid.h"
 #include "gui/editor/TableModel.h"
 #include "gui/editor/ToolIcons.h"
@@ -109,6 +110,16 @@ TRedForm::TRedForm(const GuiContext& context, QWidget* parent)
 
   setMinimumSize(kMinimumTableWindowWidth, kMinimumTableWindowHeight);
   ApplyLayout();
+
+  // Before the program ends, an open editor with unsaved changes asks as
+  // its close box does; one the user closed has had its answer.
+  if (context.Quit != nullptr)
+    context.Quit->Add(this, [this] {
+      if (!isVisible()) return true;
+      raise();
+      activateWindow();
+      return MayDiscard();
+    });
 }
 
 TRedForm::~TRedForm() = default;

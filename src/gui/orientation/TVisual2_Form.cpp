@@ -26,6 +26,7 @@
 #include "gui/settings/TObjForm.h"
 #include "gui/workspace/AnaglyphMenu.h"
 #include "gui/workspace/FileField.h"
+#include "gui/workspace/InputSetFile.h"
 #include "gui/workspace/PhotoLoading.h"
 #include "gui/workspace/PhotoView.h"
 #include "gui/workspace/RenderJobControl.h"
@@ -349,11 +350,15 @@ void TVisual2_Form::TypePhotoName(int r) {
   Row& row = RowOf(r);
   if (row.Photo->Empty()) return;
   const std::string path = row.Photo->TypedPath();
-  if (qt::SharedPhoto photo = LoadPhotoForView(path, context_.Messages)) {
-    row.Pane->SetPhoto(std::move(photo));
-    row.Photo->HoldPath(path);
-    PathsChanged();
+  qt::SharedPhoto photo = LoadPhotoForView(path, context_.Messages);
+  if (!photo) {
+    // The field names the photograph the pane shows, the one a build uses.
+    row.Photo->SetPath(row.Photo->Path());
+    return;
   }
+  row.Pane->SetPhoto(std::move(photo));
+  row.Photo->SetPath(path);
+  PathsChanged();
 }
 
 void TVisual2_Form::TypeFileName(FileField& field) {
@@ -458,33 +463,38 @@ void TVisual2_Form::LoadInputSet() {
 
 void TVisual2_Form::LoadInputSetFrom(const std::string& path) {
   ProjectFields stored;
-  if (auto failure = ReadProject(path, stored)) {
+  if (auto failure = ReadInputSetProject(path, stored)) {
+    // The reader has said why; the input set stays as it was, on the screen
+    // and behind it, rather than being emptied by a file that could not be
+    // read.
     OwnedUserDialogs unowned(context_.Messages, nullptr);
     failure->Message.ShowTo(unowned);
+    return;
   }
   // Held whole: a relative path of the project means its own folder, also
   // once the current folder has moved on.
   const ProjectFields fields = ResolveProjectPaths(stored, path);
-  RowOf(1).Photo->HoldPath(fields.Image1);
-  RowOf(2).Photo->HoldPath(fields.Image2);
-  RowOf(1).Orientation->HoldPath(fields.Image1ExOrientation);
-  RowOf(2).Orientation->HoldPath(fields.Image2ExOrientation);
-  RowOf(1).Camera->HoldPath(fields.Image1IntOrientation);
-  RowOf(2).Camera->HoldPath(fields.Image2IntOrientation);
-  PathsChanged();
+  RowOf(1).Orientation->SetPath(fields.Image1ExOrientation);
+  RowOf(2).Orientation->SetPath(fields.Image2ExOrientation);
+  RowOf(1).Camera->SetPath(fields.Image1IntOrientation);
+  RowOf(2).Camera->SetPath(fields.Image2IntOrientation);
 
-  for (Row& row : rows_) {
-    qt::SharedPhoto photo = qt::LoadPhoto(row.Photo->Path()).Photo;
-    if (!photo) {
-      context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-                             QString::fromUtf8(kInputSetReadError));
-      return;
-    }
+  // A photograph of the set that cannot be loaded leaves its row's field
+  // and pane empty alike: the previous set's picture under the new set's
+  // files would be built from a photograph no field names.
+  bool allLoaded = true;
+  const std::string* photos[2] = {&fields.Image1, &fields.Image2};
+  for (std::size_t i = 0; i < 2; ++i) {
+    Row& row = rows_[i];
+    qt::SharedPhoto photo = qt::LoadPhoto(*photos[i]).Photo;
+    row.Photo->SetPath(photo ? *photos[i] : std::string());
     row.Pane->SetPhoto(std::move(photo));
-    row.Photo->SetPath(row.Photo->Path());
+    allLoaded = allLoaded && row.Pane->Photo() != nullptr;
   }
-  for (Row& row : rows_) row.Orientation->SetPath(row.Orientation->Path());
-  for (Row& row : rows_) row.Camera->SetPath(row.Camera->Path());
+  PathsChanged();
+  if (!allLoaded)
+    context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
+                           QString::fromUtf8(kInputSetReadError));
 }
 
 void TVisual2_Form::SaveInputSet() {

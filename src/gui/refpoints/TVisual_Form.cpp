@@ -35,6 +35,7 @@
 #include "gui/settings/TVisualNForm.h"
 #include "gui/workspace/AnaglyphMenu.h"
 #include "gui/workspace/FileField.h"
+#include "gui/workspace/InputSetFile.h"
 #include "gui/workspace/PhotoLoading.h"
 #include "gui/workspace/PhotoView.h"
 #include "gui/workspace/RenderJobControl.h"
@@ -277,21 +278,24 @@ std::vector<TRedForm*> TVisual_Form::Editors() const {
 
 // --- Choosing and typing the files -----------------------------------------
 
-bool TVisual_Form::LoadRowPhoto(int k) {
+bool TVisual_Form::LoadRowPhoto(int k, const std::string& path) {
   Row& row = RowOf(k);
-  qt::SharedPhoto photo = LoadPhotoForView(row.Photo->Path(), context_.Messages);
-  if (!photo) return false;
+  qt::SharedPhoto photo = LoadPhotoForView(path, context_.Messages);
+  if (!photo) {
+    // The field goes on naming the photograph the view shows, which is the
+    // one a build renders and a saved input set names.
+    row.Photo->SetPath(row.Photo->Path());
+    return false;
+  }
+  row.Photo->SetPath(path);
   row.Size = PhotoSize{static_cast<double>(photo->Width()), static_cast<double>(photo->Height())};
   row.View->SetPhoto(std::move(photo));
   return true;
 }
 
-// The field shows the name of the path it holds from the start: should the
-// photograph fail to load, what the field names is what a build would use.
 void TVisual_Form::AssignPhoto(int k, const std::string& path) {
   Row& row = RowOf(k);
-  row.Photo->SetPath(path);
-  if (!LoadRowPhoto(k)) return;
+  if (!LoadRowPhoto(k, path)) return;
   const std::string points = CompanionPath(path, "crd");
   if (FileExists(points)) {
     row.Points->SetPath(points);
@@ -305,8 +309,7 @@ void TVisual_Form::AssignPointFile(int k, const std::string& path) {
   RefreshMarks();
   const std::string photo = CompanionPhoto(path);
   if (photo.empty()) return;
-  row.Photo->SetPath(photo);
-  LoadRowPhoto(k);
+  LoadRowPhoto(k, photo);
 }
 
 void TVisual_Form::AssignSceneFile(const std::string& path) { header_->Scene().SetPath(path); }
@@ -326,8 +329,7 @@ void TVisual_Form::ChoosePhoto(int k) {
 void TVisual_Form::TypePhotoName(int k) {
   Row& row = RowOf(k);
   if (row.Photo->Empty()) return;
-  row.Photo->HoldPath(row.Photo->TypedPath());
-  LoadRowPhoto(k);
+  LoadRowPhoto(k, row.Photo->TypedPath());
 }
 
 void TVisual_Form::ChoosePointFile(int k) {
@@ -481,7 +483,7 @@ void TVisual_Form::LoadInputSet() {
 
 void TVisual_Form::LoadInputSetFrom(const std::string& path) {
   ProjectFields stored;
-  if (const std::optional<ReadFailure> failure = ReadProject(path, stored)) {
+  if (const std::optional<ReadFailure> failure = ReadInputSetProject(path, stored)) {
     // The reader has said why; the input set on the screen stays as it was
     // rather than being emptied by a file that could not be read.
     context_.Messages.Show(nullptr, failure->Message.Icon, QString::fromStdString(failure->Message.Caption),
@@ -498,14 +500,25 @@ void TVisual_Form::LoadInputSetFrom(const std::string& path) {
   header_->Scene().SetPath(fields.SceneReperPoints);
   RefreshMarks();
 
+  // A photograph of the set that cannot be loaded leaves its row empty, field
+  // and view alike: showing the previous set's picture under the new set's
+  // point files would build from a photograph no field names.
   const auto loaded = [this](int k) {
-    qt::PhotoLoad load = qt::LoadPhoto(RowOf(k).Photo->Path());
-    if (!load.Photo) return false;
-    RowOf(k).Size = PhotoSize{static_cast<double>(load.Photo->Width()), static_cast<double>(load.Photo->Height())};
-    RowOf(k).View->SetPhoto(std::move(load.Photo));
+    Row& row = RowOf(k);
+    qt::PhotoLoad load = qt::LoadPhoto(row.Photo->Path());
+    if (!load.Photo) {
+      row.Photo->SetPath({});
+      row.View->SetPhoto(nullptr);
+      row.Size = PhotoSize{};
+      return false;
+    }
+    row.Size = PhotoSize{static_cast<double>(load.Photo->Width()), static_cast<double>(load.Photo->Height())};
+    row.View->SetPhoto(std::move(load.Photo));
     return true;
   };
-  if (!loaded(1) || !loaded(2))
+  const bool first = loaded(1);
+  const bool second = loaded(2);
+  if (!first || !second)
     context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
                            QString::fromUtf8(kInputSetReadError));
 }

@@ -130,10 +130,11 @@ class TVisual_Form : public WorkspaceWindow {
   void AssignPhoto(int row, const std::string& path);
   void AssignPointFile(int row, const std::string& path);
   void AssignSceneFile(const std::string& path);
-  // Loads the photograph the row's field names into its view and records
-  // its size; false (the standard error box told why) when it cannot be
-  // loaded: the view and the size stay.
-  bool LoadRowPhoto(int row);
+  // Loads the photograph at `path` into the row's view, records its size and
+  // makes it the row's photograph; false (the standard error box told why)
+  // when it cannot be loaded: the path, the field, the view and the size
+  // stay as they were.
+  bool LoadRowPhoto(int row, const std::string& path);
   void FitFinished();
   void ShowResiduals(const ReferencePointBuild& build);
   void RefreshMarks();

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include <QStringList>
+
+#include "common/UserDialogs.h"
+#include "gui/common/MessageBoxes.h"
 #include "gui/render/TForm2.h"
 
 namespace vesk::gui {
@@ -12,7 +16,7 @@ constexpr int kMostJobsAtOnce = 256;
 
 }  // namespace
 
-RenderJobs::RenderJobs(const GuiContext& context) : viewers_(context) {
+RenderJobs::RenderJobs(const GuiContext& context) : context_(context), viewers_(context) {
   pool_.setMaxThreadCount(kMostJobsAtOnce);
   pool_.setObjectName(QStringLiteral("RenderJobs"));
 }
@@ -27,6 +31,33 @@ VisualThread* RenderJobs::Create(RenderRequest request, qt::SharedPhoto photo1, 
   auto* job = new VisualThread(std::move(request), std::move(photo1), std::move(photo2), viewers_, pool_, this);
   jobs_.emplace_back(job);
   return job;
+}
+
+bool RenderJobs::MayQuit(QWidget* owner) {
+  const int running = Count();
+  std::vector<QPointer<TForm2>> unsaved;
+  for (TForm2* viewer : viewers_.Existing())
+    if (viewer->Unsaved()) unsaved.emplace_back(viewer);
+  if (running == 0 && unsaved.empty()) return true;
+
+  QStringList lines;
+  if (running == 1) lines << QStringLiteral("Идёт построение изображения.");
+  if (running > 1) lines << QStringLiteral("Идёт построение изображений: %1.").arg(running);
+  if (!unsaved.empty()) lines << QStringLiteral("Есть несохранённые результаты: %1.").arg(unsaved.size());
+  lines << (unsaved.empty() ? QStringLiteral("Прервать построение и выйти?")
+                            : QStringLiteral("Сохранить результаты перед выходом?"));
+  const MessageBoxes::Answer answer =
+      context_.Messages.AskYesNoCancel(owner, QString::fromUtf8(kWarningCaption), lines.join('\n'));
+  if (answer == MessageBoxes::Answer::Cancel) return false;
+  if (unsaved.empty()) return answer == MessageBoxes::Answer::Yes;
+  if (answer == MessageBoxes::Answer::No) return true;
+  for (const QPointer<TForm2>& viewer : unsaved) {
+    if (!viewer || !viewer->Unsaved()) continue;
+    viewer->show();
+    viewer->raise();
+    if (!viewer->ToolButton10Click()) return false;
+  }
+  return true;
 }
 
 int RenderJobs::Count() const {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "gui/common/GuiContext.h"
+
+class QWidget;
 #include "gui/render/ResultViewers.h"
 #include "gui/render/VisualThread.h"
 
@@ -29,7 +31,15 @@ class RenderJobs : public QObject {
   // Jobs that exist: made and not yet ended.
   int Count() const;
 
+  // Before the program ends: while jobs run or results are unsaved, one
+  // question owned by `owner`. With unsaved results Да saves each in turn
+  // (a save not made keeps the program running), Нет gives them up; with
+  // builds running only, Да stops them. Отмена keeps everything running.
+  // True when the program may end.
+  bool MayQuit(QWidget* owner);
+
  private:
+  const GuiContext& context_;
   QThreadPool pool_;
   ResultViewers viewers_;
   std::vector<QPointer<VisualThread>> jobs_;

@@ -159,22 +159,26 @@ void TForm2::PaintMarks(QPainter& painter, double scale) const {
   }
 }
 
-void TForm2::ToolButton10Click() {
-  if (!result_) return;
+bool TForm2::ToolButton10Click() {
+  if (!result_) return false;
   const QString chosen = context_.Files.SaveFileName(
       this, FileDialogRequest{CurrentFolder(), QString::fromUtf8(kSaveFilter), QString(), QStringLiteral("bmp"), {}});
-  if (chosen.isEmpty()) return;
+  if (chosen.isEmpty()) return false;
   MoveCurrentFolderTo(chosen);
   const std::string path = qt::FileNameFromQString(chosen);
   if (QFileInfo::exists(chosen) &&
       !context_.Messages.AskYesNo(this, QString::fromUtf8(kWarningCaption),
                                   QString::fromStdString("Файл " + BareName(path) + " уже существует. Перезаписать?")))
-    return;
+    return false;
   std::string reason;
-  if (!qt::SaveImage(*result_, path, &reason))
+  if (!qt::SaveImage(*result_, path, &reason)) {
     context_.Messages.Show(
         this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
         QString::fromUtf8(kResultNotWritten) + "\n" + chosen + ": " + QString::fromLocal8Bit(reason.c_str()));
+    return false;
+  }
+  saved_ = true;
+  return true;
 }
 
 void TForm2::ToolButton11Click() {

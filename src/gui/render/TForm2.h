@@ -45,7 +45,10 @@ class TForm2 : public QWidget {
   ImageScrollArea& ScrollBox() { return *scrollBox_; }
 
   // "Сохранить": the plain result into a BMP file (PNG or TIFF by the name).
-  void ToolButton10Click();
+  // True when it was written.
+  bool ToolButton10Click();
+  // A finished result not yet written to any file.
+  bool Unsaved() const { return result_ != nullptr && !saved_; }
   // "Реперные точки": every point of a coordinate file marked with a cross.
   void ToolButton11Click();
 
@@ -65,6 +68,7 @@ class TForm2 : public QWidget {
   std::shared_ptr<const RgbImage> result_;
   std::vector<MarkCross> marks_;
   bool placed_ = false;
+  bool saved_ = false;
 
   QGroupBox* groupBox_;
   QToolBar* toolBar_;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QShortcut>
+#include <QStringList>
 #include <stdexcept>
 
 #include "gui/common/MessageBoxes.h"
@@ -41,7 +42,7 @@ VisualThread* RenderJobControl::Start(RenderRequest request, qt::SharedPhoto pho
 
 VisualThread* RenderJobControl::StartMade(const std::function<RenderRequest()>& makeRequest, qt::SharedPhoto photo1,
                                           qt::SharedPhoto photo2) {
-  idleFlag_ = 0;
+  notice_.clear();
   startTime_ = CurrentTimeOfDay();
   status_.ShowStart(QString::fromUtf8(kBuildingImageStatus));
 
@@ -49,47 +50,94 @@ VisualThread* RenderJobControl::StartMade(const std::function<RenderRequest()>& 
   try {
     job = context_.Jobs->Create(makeRequest(), std::move(photo1), std::move(photo2));
   } catch (...) {
-    // Nothing is being built: the status bar must not say otherwise.
-    status_.ResetDisplay();
+    // Nothing more is being built: the status bar must not say otherwise.
+    ShowRunning();
     throw;
   }
 
-  connect(job, &VisualThread::PositionChanged, &status_, &WorkspaceStatusBar::ShowPosition);
-  connect(job, &VisualThread::ElapsedTextChanged, &status_, &WorkspaceStatusBar::ShowElapsed);
+  running_.push_back(Running{job, 0, QString::fromLatin1(kStartElapsedText)});
+  connect(job, &VisualThread::PositionChanged, this, [this, job](int position) {
+    if (Running* entry = Find(job)) entry->Percent = position;
+    ShowRunning();
+  });
+  connect(job, &VisualThread::ElapsedTextChanged, this, [this, job](const QString& text) {
+    if (Running* entry = Find(job)) entry->Elapsed = text;
+    ShowRunning();
+  });
   connect(job, &VisualThread::Ended, this, [this, job](RenderStatus status, const QString& failure) {
-    if (status == RenderStatus::Completed)
-      FinishJob(*job);
-    else
-      JobStopped(*job, status, failure);
-    if (job_ == job) job_ = nullptr;
+    OnJobEnded(*job, status, failure);
     emit JobEnded(status);
   });
-  status_.ShowPosition(0);
   job->SetStartTime(startTime_);
   job->SetThreads(context_.Threads);
   job->Resume();
-  job_ = job;
+  ShowRunning();
   return job;
 }
 
+VisualThread* RenderJobControl::Job() const {
+  for (auto it = running_.rbegin(); it != running_.rend(); ++it)
+    if (it->Job) return it->Job;
+  return nullptr;
+}
+
+RenderJobControl::Running* RenderJobControl::Find(const VisualThread* job) {
+  for (Running& entry : running_)
+    if (entry.Job == job) return &entry;
+  return nullptr;
+}
+
 void RenderJobControl::Stop() {
-  if (idleFlag_ == 0 && job_) job_->RequestStop();
+  for (auto it = running_.rbegin(); it != running_.rend(); ++it)
+    if (it->Job && it->Job->Running() && !it->Job->StopRequested()) {
+      it->Job->RequestStop();
+      return;
+    }
 }
 
-void RenderJobControl::FinishJob(VisualThread& job) {
-  idleFlag_ = 1;
-  status_.ShowFinish();
-  if (TForm2* viewer = job.Viewer()) {
-    viewer->show();
-    viewer->raise();
+void RenderJobControl::OnJobEnded(VisualThread& job, RenderStatus status, const QString& failure) {
+  std::erase_if(running_, [&job](const Running& entry) { return entry.Job == &job || entry.Job.isNull(); });
+  switch (status) {
+    case RenderStatus::Completed:
+      if (running_.empty()) status_.ShowFinish();
+      if (TForm2* viewer = job.Viewer()) {
+        viewer->show();
+        viewer->raise();
+      }
+      break;
+    case RenderStatus::Cancelled:
+      // A stop the user asked for needs no box, only a word that it happened.
+      notice_ = QString::fromUtf8(kBuildCancelledStatus);
+      break;
+    case RenderStatus::Failed:
+      ShowStandardError(context_.Messages, failure);
+      break;
   }
-  status_.ResetDisplay();
+  ShowRunning();
 }
 
-void RenderJobControl::JobStopped(VisualThread&, RenderStatus status, const QString& failure) {
-  status_.ResetDisplay();
-  // A stop the user asked for needs no words; a render that broke down does.
-  if (status == RenderStatus::Failed) ShowStandardError(context_.Messages, failure);
+void RenderJobControl::ShowRunning() {
+  std::erase_if(running_, [](const Running& entry) { return entry.Job.isNull(); });
+  if (running_.empty()) {
+    status_.ResetDisplay();
+    status_.ProgressBar().setToolTip({});
+    if (!notice_.isEmpty()) status_.StatusField().setText(notice_);
+    return;
+  }
+  int sum = 0;
+  QStringList each;
+  for (const Running& entry : running_) {
+    sum += entry.Percent;
+    each << QStringLiteral("%1 %").arg(entry.Percent);
+  }
+  const int count = static_cast<int>(running_.size());
+  status_.ShowPosition(sum / count);
+  status_.ProgressBar().setToolTip(each.join(QStringLiteral(", ")));
+  const QString text =
+      count == 1 ? QString::fromUtf8(kBuildingImageStatus) : QStringLiteral("Построение изображений: %1").arg(count);
+  if (status_.StatusField().text() != text) status_.StatusField().setText(text);
+  // The time of the job running longest: how long the workspace has been busy.
+  status_.ShowElapsed(running_.front().Elapsed);
 }
 
 }  // namespace vesk::gui

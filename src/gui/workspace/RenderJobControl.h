@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <vector>
 
 #include "gui/common/GuiContext.h"
 #include "gui/render/VisualThread.h"
@@ -36,8 +37,10 @@ struct JobOrder {
 
 // A workspace's side of its rendering jobs: starts them the way both
 // workspaces do, shows their progress in the workspace's status bar, shows
-// each result when its job completes, and stops the job started last on
-// Esc anywhere in the workspace window.
+// each result when its job completes, and stops the latest job still
+// running on Esc anywhere in the workspace window. Several jobs may run at
+// once, each with its own state: the status bar shows how many run and their
+// mean progress, and the elapsed time of the one running longest.
 class RenderJobControl : public QObject {
   Q_OBJECT
 
@@ -48,17 +51,16 @@ class RenderJobControl : public QObject {
 
   // Marks the workspace busy (idle flag 0), shows "0 : 0 : 0" and
   // "Построение изображения", makes the job (its viewer prepared, hidden)
-  // and starts it; the job started last is the one Esc stops. A request
-  // that cannot be rendered raises its error (a coefficient list shorter
-  // than eight, the request's refusal): no job is made and the status bar
-  // is cleared; the idle flag stays 0.
+  // and starts it. A request that cannot be rendered raises its error (a
+  // coefficient list shorter than eight, the request's refusal): no job is
+  // made and the status bar shows the jobs still running, if any.
   VisualThread* Start(const JobOrder& order);
   // The same for a request a core build has made already, with the
   // workspace's two photographs.
   VisualThread* Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2);
 
-  // The terminate request of the job started last, while the idle flag is
-  // 0 and that job still runs; nothing otherwise.
+  // The terminate request of the latest job still running that has not
+  // been asked to stop yet; nothing when none runs.
   void Stop();
 
   // Work of the workspace's own that Esc stops before any job (a fit that
@@ -66,11 +68,12 @@ class RenderJobControl : public QObject {
   // true the key is spent and no job is stopped.
   void SetEscapeHandler(std::function<bool()> handler) { escapeFirst_ = std::move(handler); }
 
-  // 0 from a start until a job of this workspace completes; a cancelled or
-  // failed job leaves it at 0.
-  int IdleFlag() const { return idleFlag_; }
-  // The job started last while it runs; null once it has ended.
-  VisualThread* Job() const { return job_; }
+  // 0 while a job of this workspace runs, 1 otherwise.
+  int IdleFlag() const { return running_.empty() ? 1 : 0; }
+  // The latest job still running; null when none runs.
+  VisualThread* Job() const;
+  // How many jobs of this workspace run.
+  int RunningCount() const { return static_cast<int>(running_.size()); }
   // When the last build started.
   const TimeOfDay& StartTime() const { return startTime_; }
 
@@ -81,13 +84,22 @@ class RenderJobControl : public QObject {
  private:
   VisualThread* StartMade(const std::function<RenderRequest()>& makeRequest, qt::SharedPhoto photo1,
                           qt::SharedPhoto photo2);
-  void FinishJob(VisualThread& job);
-  void JobStopped(VisualThread& job, RenderStatus status, const QString& failure);
+  void OnJobEnded(VisualThread& job, RenderStatus status, const QString& failure);
+  // The status bar for the jobs running now (cleared when none runs).
+  void ShowRunning();
+
+  // One job while it runs, with what it reported last.
+  struct Running {
+    QPointer<VisualThread> Job;
+    int Percent = 0;
+    QString Elapsed;
+  };
+  Running* Find(const VisualThread* job);
 
   WorkspaceStatusBar& status_;
   const GuiContext& context_;
-  int idleFlag_ = 1;
-  QPointer<VisualThread> job_;
+  std::vector<Running> running_;  // in the order they started
+  QString notice_;                // what the bar says once nothing runs
   TimeOfDay startTime_;
   std::function<bool()> escapeFirst_;
 };

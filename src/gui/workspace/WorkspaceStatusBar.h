@@ -8,6 +8,8 @@ class QProgressBar;
 namespace vesk::gui {
 
 inline constexpr const char* kStartElapsedText = "0 : 0 : 0";
+// Shown once a build the user stopped has ended and nothing else runs.
+inline constexpr const char* kBuildCancelledStatus = "Построение отменено";
 
 // The status bar of a workspace: the status text on the left (`Edit3`), the
 // progress bar in the middle (`ProgressBar1`, 0 to 100) and the elapsed time

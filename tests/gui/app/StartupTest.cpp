@@ -3,21 +3,30 @@
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <stdexcept>
 
+#include "estimation/TransformCoefficients.h"
 #include "gui/app/TMainVisForm.h"
 #include "gui/app/TVeskAboutBox.h"
 #include "gui/app/VeskApplication.h"
 #include "gui/app/VeskWindows.h"
+#include "gui/common/QuitQuestions.h"
+#include "gui/editor/TRedForm.h"
+#include "gui/editor/TableModel.h"
 #include "gui/orientation/TVisual2_Form.h"
 #include "gui/refpoints/TVisual_Form.h"
+#include "gui/render/RenderJobs.h"
+#include "gui/render/TForm2.h"
 #include "gui/settings/TObjForm.h"
 #include "gui/settings/TVisualNForm.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
 
 namespace vesk {
 namespace {
@@ -175,6 +184,151 @@ TEST_F(StartupTest, ClosingTheModeSelectionWindowEndsTheProgram) {
   QObject::connect(&windows.Main(), &gui::TMainVisForm::Closed, [&] { closed = true; });
   windows.Main().close();
   EXPECT_TRUE(closed);
+  EXPECT_TRUE(boxes.Boxes.empty()) << "nothing to ask";
+}
+
+// A result shown in a viewer as a finished build leaves it.
+gui::TForm2* ShownResult(gui::VeskWindows& windows) {
+  gui::TForm2* viewer = windows.Jobs().Viewers().Create();
+  viewer->PrepareResult(BuildMode::AnaglyphOnFirst, PictureSize{4, 3}, BuildArea{});
+  viewer->SetResult(std::make_shared<const RgbImage>(4, 3));
+  viewer->show();
+  return viewer;
+}
+
+class QuitTest : public StartupTest {
+ public:
+  QuitTest() {
+    QObject::connect(&windows.Main(), &gui::TMainVisForm::Closed, [this] { ++closed; });
+  }
+  // Closes the mode-selection window; true when the program would end.
+  bool Quit() {
+    const int before = closed;
+    windows.Main().close();
+    return closed > before;
+  }
+  int closed = 0;
+};
+
+TEST_F(QuitTest, UnsavedResultsAreAskedAboutOnceAndCancelKeepsEverything) {
+  gui::TForm2* viewer = ShownResult(windows);
+  test::TempDir dir;
+  struct Case {
+    const char* name;
+    std::function<void()> answer;
+    bool ends;
+  } cases[] = {
+      {"Отмена", [&] { boxes.AnswerCancel(); }, false},
+      {"Да, the save dialog cancelled", [&] { boxes.AnswerYes(); }, false},
+      {"Нет", [&] { boxes.AnswerNo(); }, true},
+  };
+  for (const Case& c : cases) {
+    boxes.Boxes.clear();
+    c.answer();
+    EXPECT_EQ(Quit(), c.ends) << c.name;
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << c.name;
+    EXPECT_TRUE(boxes.Boxes[0].WithCancel) << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Owner, &windows.Main()) << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Caption, "Предупреждение") << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Text, "Есть несохранённые результаты: 1.\nСохранить результаты перед выходом?") << c.name;
+    EXPECT_EQ(windows.Main().isVisible(), !c.ends) << c.name;
+    EXPECT_TRUE(viewer->isVisible()) << c.name;
+  }
+
+  // Да saves the result, and the program ends.
+  windows.Main().show();
+  boxes.Boxes.clear();
+  boxes.AnswerYes();
+  files.Answer(QString::fromStdString(dir.File("result.bmp")));
+  EXPECT_TRUE(Quit());
+  EXPECT_TRUE(std::filesystem::exists(dir.File("result.bmp")));
+  EXPECT_FALSE(viewer->Unsaved());
+  // Saved, nothing is asked any more.
+  windows.Main().show();
+  boxes.Boxes.clear();
+  EXPECT_TRUE(Quit());
+  EXPECT_TRUE(boxes.Boxes.empty());
+}
+
+TEST_F(QuitTest, ARunningBuildIsStoppedOnlyWhenTheUserSaysSo) {
+  TransformCoefficients list(kOwnsItems);
+  AppendCoefficients(list, {0.25, 0, 0, 0, 0, 0, 0.25, 0});
+  TransformCoefficients none(kOwnsItems);
+  const qt::SharedPhoto photo = qt::LoadPhoto((test::ExamplesDir() / "chessboard" / "left01.bmp").string()).Photo;
+  gui::VisualThread* job =
+      windows.Jobs().Create(MakeRenderRequest(list, none, BuildMode::FirstToPlanInterpolated,
+                                              BuildArea{0, 4000, 0, 4000, 1}, {}, {}, Origin::FromReferencePoints),
+                            photo, photo);
+  job->Resume();
+  QPointer<gui::VisualThread> running(job);
+  for (const bool cancel : {true, false}) {
+    boxes.Boxes.clear();
+    cancel ? boxes.AnswerCancel() : boxes.AnswerNo();
+    EXPECT_FALSE(Quit());
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, "Идёт построение изображения.\nПрервать построение и выйти?");
+    ASSERT_FALSE(running.isNull());
+    EXPECT_FALSE(running->StopRequested());
+  }
+  boxes.AnswerYes();
+  EXPECT_TRUE(Quit());
+}
+
+TEST_F(QuitTest, AnUnsavedTableEditorAsksWithCancelAfterTheResultsAndOnlyOnce) {
+  gui::TForm2* viewer = ShownResult(windows);
+  gui::TRedForm editor(context);
+  ASSERT_TRUE(editor.OpenTable(QString(), TableKind::PointTable));
+  editor.show();
+  editor.Model().MarkModified();
+
+  // Нет to the results, Отмена in the editor: everything stays as it was.
+  boxes.AnswerNo();
+  boxes.AnswerCancel();
+  EXPECT_FALSE(Quit());
+  ASSERT_EQ(boxes.Boxes.size(), 2u);
+  EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Есть несохранённые результаты"));
+  EXPECT_EQ(boxes.Boxes[1].Owner, &editor);
+  EXPECT_EQ(boxes.Boxes[1].Text, "Данные не сохранены. Сохранить?");
+  EXPECT_TRUE(boxes.Boxes[1].WithCancel);
+  EXPECT_TRUE(windows.Main().isVisible());
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_TRUE(editor.Modified());
+  EXPECT_TRUE(viewer->Unsaved());
+
+  // Нет to both: the program ends, and the editor does not ask again.
+  boxes.Boxes.clear();
+  boxes.AnswerNo();
+  boxes.AnswerNo();
+  EXPECT_TRUE(Quit());
+  EXPECT_EQ(boxes.Boxes.size(), 2u);
+
+  // An editor closed with its changes given up is not asked about.
+  windows.Main().show();
+  boxes.Boxes.clear();
+  boxes.AnswerNo();
+  editor.close();
+  boxes.AnswerNo();
+  EXPECT_TRUE(Quit());
+  ASSERT_EQ(boxes.Boxes.size(), 2u);
+  EXPECT_TRUE(boxes.Boxes[1].Text.startsWith("Есть несохранённые результаты"));
+}
+
+TEST_F(QuitTest, AnotherWindowsWorkJoinsTheQuestionsInOneLine) {
+  QWidget workspace;
+  bool modified = true;
+  int saves = 0;
+  gui::AskBeforeQuitting(
+      context, &workspace, QStringLiteral("Точки изменены. Сохранить?"), [&] { return modified; },
+      [&] { return ++saves, false; });
+  boxes.AnswerYes();  // the save does not happen: the program goes on
+  EXPECT_FALSE(Quit());
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Owner, &workspace);
+  EXPECT_EQ(boxes.Boxes[0].Text, "Точки изменены. Сохранить?");
+  EXPECT_EQ(saves, 1);
+  modified = false;
+  EXPECT_TRUE(Quit());
+  EXPECT_EQ(boxes.Boxes.size(), 1u);
 }
 
 // An object whose handler fails the way a command's unexpected error does.

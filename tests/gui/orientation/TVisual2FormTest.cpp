@@ -402,6 +402,7 @@ TEST_F(OrientationWorkspaceTest, TypedNamesAreTakenInTheFolderOfThePathTheyRepla
   EXPECT_TRUE(boxes.Boxes[0].Text.contains("missing.bmp"));
   EXPECT_EQ(form->Pane(1).Photo(), right);
   EXPECT_EQ(form->PhotoPath(1), set.File("right01.bmp"));
+  EXPECT_EQ(Field("Edit7")->text(), "right01.bmp") << "the field names the photograph the pane shows";
   // An empty field on Enter does nothing.
   Field("Edit7")->clear();
   QTest::keyClick(Field("Edit7"), Qt::Key_Return);
@@ -605,7 +606,7 @@ TEST_F(OrientationWorkspaceTest, EscStopsTheRunningBuildAndDoesNothingWhenIdle) 
   EXPECT_TRUE(job->StopRequested());
   ASSERT_TRUE(test::SpinUntil([&] { return !ended.empty(); }));
   EXPECT_EQ(ended[0], RenderStatus::Cancelled);
-  EXPECT_EQ(StatusText(), "");
+  EXPECT_EQ(StatusText(), "Построение отменено");
   EXPECT_TRUE(boxes.Boxes.empty());
 }
 
@@ -706,7 +707,7 @@ TEST_F(OrientationWorkspaceTest, LoadingAnInputSetFillsTheFieldsAndHoldsWholePat
   EXPECT_TRUE(boxes.Boxes.empty());
 }
 
-TEST_F(OrientationWorkspaceTest, AnInputSetWhosePhotographCannotBeLoadedStopsThere) {
+TEST_F(OrientationWorkspaceTest, AnInputSetPhotographThatCannotBeLoadedLeavesItsRowEmpty) {
   LoadExample();
   test::TempDir dir;
   const std::string project =
@@ -717,23 +718,55 @@ TEST_F(OrientationWorkspaceTest, AnInputSetWhosePhotographCannotBeLoadedStopsThe
   LoadProject(project);
   ASSERT_EQ(boxes.Boxes.size(), 1u);
   EXPECT_EQ(boxes.Boxes[0].Caption, "Ошибка!");
-  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения файла входных данных!");
+  EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Ошибка чтения файла входных данных!"));
   EXPECT_EQ(boxes.Boxes[0].Icon, MessageIcon::Error);
-  // The first photograph was loaded and shown; the sequence stopped at the
-  // second; every path was read.
+  // Every field shows the path it holds; the photograph that failed leaves
+  // its field and its pane empty, so nothing builds from the old picture.
   EXPECT_EQ(Field("Edit7")->text(), "right01.bmp");
-  EXPECT_EQ(Field("Edit6")->text(), "right01.bmp") << "the field of the photograph that failed keeps its text";
-  EXPECT_EQ(Field("Edit4")->text(), "left01.ort");
-  EXPECT_EQ(form->PhotoPath(2), dir.File("missing.bmp"));
+  EXPECT_NE(form->Pane(1).Photo(), nullptr);
+  EXPECT_EQ(Field("Edit6")->text(), "");
+  EXPECT_EQ(form->PhotoPath(2), "");
+  EXPECT_EQ(form->Pane(2).Photo(), nullptr);
+  EXPECT_EQ(Field("Edit4")->text(), "a.ort");
   EXPECT_EQ(form->OrientationPath(1), dir.File("a.ort"));
+  EXPECT_EQ(Field("Edit9")->text(), "b.cam");
   EXPECT_EQ(form->CameraPath(2), dir.File("b.cam"));
+  EXPECT_FALSE(BuildMenuEnabled());
 
-  // A project that names nothing: the first photograph's path is empty.
+  // A project that names nothing: both rows empty.
   boxes.Boxes.clear();
   LoadProject(dir.Write("empty.prt", ""));
   ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения файла входных данных!");
+  EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Ошибка чтения файла входных данных!"));
   EXPECT_EQ(form->PhotoPath(1), "");
+  EXPECT_EQ(form->Pane(1).Photo(), nullptr);
+}
+
+TEST_F(OrientationWorkspaceTest, AProjectThatCannotBeReadKeepsTheInputSetAndItStillBuilds) {
+  LoadExample();
+  test::TempDir dir;
+  const std::string folder = dir.File("folder.prt");
+  std::filesystem::create_directory(folder);
+  struct Case {
+    const char* name;
+    std::string project;
+  } cases[] = {
+      {"a folder", folder},
+      {"a file that vanished", dir.File("gone.prt")},
+  };
+  for (const Case& c : cases) {
+    boxes.Boxes.clear();
+    LoadProject(c.project);
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << c.name;
+    EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Ошибка чтения файла проекта!")) << c.name;
+    EXPECT_EQ(form->OrientationPath(1), (Chessboard() / "left01.ort").string()) << c.name;
+    EXPECT_EQ(form->CameraPath(2), (Chessboard() / "right01.cam").string()) << c.name;
+    EXPECT_EQ(Field("Edit4")->text(), "left01.ort") << c.name;
+    boxes.Boxes.clear();
+    EXPECT_NE(Build("AnaglyphOnSecondItem"), nullptr) << c.name;
+    EXPECT_TRUE(boxes.Boxes.empty()) << c.name << ": " << boxes.Texts().join("; ").toStdString();
+    EXPECT_EQ(ended.back(), RenderStatus::Completed) << c.name;
+  }
 }
 
 TEST_F(OrientationWorkspaceTest, DroppedFilesAreTakenByTheirKindIntoTheRowTheyAreDroppedOn) {

@@ -230,11 +230,37 @@ TEST_F(TVisualFormTest, APhotographThatCannotBeLoadedIsReportedAndTheViewKeepsIt
   EXPECT_EQ(boxes.Boxes[0].Caption, "Vesk");
   EXPECT_EQ(boxes.Boxes[0].Owner, nullptr);
   EXPECT_TRUE(boxes.Boxes[0].Text.contains("broken.bmp")) << boxes.Boxes[0].Text.toStdString();
-  EXPECT_EQ(window->Photo1Path(), broken) << "the path is already changed";
-  EXPECT_EQ(Text("Edit8"), "broken.bmp") << "the field names the path held";
+  EXPECT_EQ(window->Photo1Path(), dir.File("left01.bmp")) << "the path stays with the picture shown";
+  EXPECT_EQ(Text("Edit8"), "left01.bmp") << "the field names the photograph the view shows";
   EXPECT_EQ(window->View1().Photo(), before);
   EXPECT_EQ(window->Photo1Size().Width, 640);
   EXPECT_EQ(window->Points1Path(), "") << "no companion taken for a photograph not loaded";
+}
+
+TEST_F(TVisualFormTest, ATypedPhotographThatCannotBeLoadedLeavesTheFieldWithThePictureABuildUses) {
+  LoadProject(ChessboardSet8());
+  const qt::SharedPhoto shown = window->View1().Photo();
+  ASSERT_NE(shown, nullptr);
+  dir.Write("broken.bmp", "BM this is no bitmap");
+  Type("Edit8", "broken.bmp");
+  QTest::keyClick(Edit("Edit8"), Qt::Key_Return);
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_TRUE(boxes.Boxes[0].Text.contains("broken.bmp"));
+  EXPECT_EQ(Text("Edit8"), "left01.bmp");
+  EXPECT_EQ(window->Photo1Path(), dir.File("left01.bmp"));
+  EXPECT_EQ(window->View1().Photo(), shown);
+
+  // The input set saved now names the photograph a build renders.
+  files.Answer(Q(dir.File("now.prt")));
+  Action("SaveInputSet")->trigger();
+  ProjectFields stored;
+  ASSERT_FALSE(ReadProject(dir.File("now.prt"), stored).has_value());
+  EXPECT_EQ(stored.Image1, dir.File("left01.bmp"));
+  boxes.Boxes.clear();
+  Build(BuildCommand::AnaglyphOnFirst);
+  ASSERT_TRUE(WaitForQuiet());
+  EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Texts().join("; ").toStdString();
+  EXPECT_EQ(ShownViewers().size(), 1u);
 }
 
 TEST_F(TVisualFormTest, CtrlJTwiceShowsAndHidesTheExtraItemsAndOpensTheSettingsBothTimes) {
@@ -528,11 +554,17 @@ TEST_F(TVisualFormTest, LoadingAnInputSetShowsItsFilesAndAFailureStopsWithItsMes
   LoadProject(dir.File("broken.prt"));
   ASSERT_EQ(boxes.Boxes.size(), 1u);
   EXPECT_EQ(boxes.Boxes[0].Caption, "Ошибка!");
-  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения файла входных данных!");
+  EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Ошибка чтения файла входных данных!"));
   EXPECT_EQ(boxes.Boxes[0].Owner, window.get());
   EXPECT_EQ(window->Photo1Path(), dir.File("right01.bmp"));
   EXPECT_EQ(window->Points1Path(), "") << "the set has no point files";
-  EXPECT_EQ(window->View2().Photo(), kept);
+  // The photograph that failed leaves its row empty: the previous set's
+  // picture is not shown (nor built) under the new set.
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(window->View2().Photo(), nullptr);
+  EXPECT_EQ(window->Photo2Path(), "");
+  EXPECT_EQ(Text("Edit7"), "");
+  EXPECT_FALSE(BuildMenuEnabled());
 
   // A project that cannot be read at all: its reader's message, and the
   // workspace as it was.
@@ -546,6 +578,13 @@ TEST_F(TVisualFormTest, LoadingAnInputSetShowsItsFilesAndAFailureStopsWithItsMes
   EXPECT_EQ(boxes.Boxes[0].Owner, nullptr);
   EXPECT_EQ(window->Points1Path(), dir.File("left01_8.crd"));
   EXPECT_EQ(Text("Edit12"), "scene_8.crd");
+  // Nor one that is gone by the time it is read.
+  boxes.Boxes.clear();
+  LoadProject(dir.File("gone.prt"));
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения файла проекта!");
+  EXPECT_EQ(window->Photo1Path(), dir.File("left01.bmp"));
+  EXPECT_NE(window->View1().Photo(), nullptr);
 }
 
 TEST_F(TVisualFormTest, SavingOverAnExistingProjectAsksFirst) {

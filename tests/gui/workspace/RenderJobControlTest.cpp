@@ -147,12 +147,12 @@ TEST_F(RenderJobControlTest, EscDuringAJobStopsItWithoutAViewerAndAfterwardsDoes
   EXPECT_EQ(ended[0], RenderStatus::Cancelled);
   EXPECT_EQ(Bar(), 0);
   EXPECT_EQ(TimeText(), "");
-  EXPECT_EQ(StatusText(), "");
+  EXPECT_EQ(StatusText(), "Построение отменено");
   EXPECT_TRUE(boxes.Boxes.empty()) << "a stop the user asked for shows no message";
   test::SpinUntil([&] { return Viewers().empty(); }, 5000);
   EXPECT_TRUE(Viewers().empty()) << "no viewer appears";
-  // The idle flag stays 0, but the ended job is no longer reachable.
-  EXPECT_EQ(control->IdleFlag(), 0);
+  // Idle again, and the ended job is no longer reachable.
+  EXPECT_EQ(control->IdleFlag(), 1);
   EXPECT_EQ(control->Job(), nullptr);
   PressEsc();
   EXPECT_EQ(ended.size(), 1u);
@@ -174,6 +174,52 @@ TEST_F(RenderJobControlTest, JobsRunSideBySideAndEscReachesTheOneStartedLast) {
   ASSERT_EQ(Viewers().size(), 1u);
   EXPECT_TRUE(Viewers()[0]->isVisible());
   EXPECT_EQ(Viewers()[0]->ResultBitmap()->Width(), 600);
+}
+
+TEST_F(RenderJobControlTest, EachJobKeepsItsOwnStateWhenAnEarlierOneEnds) {
+  const TransformCoefficients list = Coefficients(kSceneToFirst);
+  gui::VisualThread* small = control->Start(Order(list, 9, BuildArea{0, 100, 0, 100, 1}));
+  gui::VisualThread* large = control->Start(Order(list, 9, BuildArea{0, 6000, 0, 6000, 1}));
+  EXPECT_EQ(control->RunningCount(), 2);
+  EXPECT_EQ(StatusText(), "Построение изображений: 2");
+
+  // The small one ends first: the large one still shows, and Esc reaches it.
+  ASSERT_TRUE(WaitForEnd(1));
+  ASSERT_EQ(ended[0], RenderStatus::Completed);
+  EXPECT_TRUE(large->Running());
+  EXPECT_EQ(control->IdleFlag(), 0);
+  EXPECT_EQ(control->Job(), large);
+  EXPECT_EQ(StatusText(), "Построение изображения");
+  EXPECT_NE(TimeText(), "");
+  // What Esc does (the small one's viewer has the focus now).
+  control->Stop();
+  EXPECT_TRUE(large->StopRequested());
+  ASSERT_TRUE(WaitForEnd(2));
+  EXPECT_EQ(ended[1], RenderStatus::Cancelled);
+  EXPECT_EQ(StatusText(), "Построение отменено");
+  EXPECT_EQ(Bar(), 0);
+  EXPECT_EQ(control->IdleFlag(), 1);
+  (void)small;
+}
+
+TEST_F(RenderJobControlTest, EscStopsTheLatestJobStillRunningOneAtATime) {
+  const TransformCoefficients list = Coefficients(kSceneToFirst);
+  gui::VisualThread* first = control->Start(Order(list, 9, kLargeArea));
+  gui::VisualThread* second = control->Start(Order(list, 9, kLargeArea));
+  PressEsc();
+  EXPECT_TRUE(second->StopRequested());
+  EXPECT_FALSE(first->StopRequested());
+  PressEsc();  // the second is stopping: the next Esc reaches the first
+  EXPECT_TRUE(first->StopRequested());
+  ASSERT_TRUE(WaitForEnd(2));
+  EXPECT_EQ(std::count(ended.begin(), ended.end(), RenderStatus::Cancelled), 2);
+  EXPECT_EQ(StatusText(), "Построение отменено");
+  // A new build clears the word.
+  const TransformCoefficients shift = Coefficients(kFirstToSecond);
+  control->Start(Order(shift, 3));
+  EXPECT_EQ(StatusText(), "Построение изображения");
+  ASSERT_TRUE(WaitForEnd(3));
+  EXPECT_EQ(StatusText(), "");
 }
 
 TEST_F(RenderJobControlTest, TheWindowStaysResponsiveAndThePhotographsMayBeReplacedWhileAJobRuns) {
@@ -233,7 +279,7 @@ TEST_F(RenderJobControlTest, ARequestThatCannotBeRenderedMakesNoJob) {
     }
     EXPECT_TRUE(Viewers().empty()) << c.name;
     EXPECT_EQ(jobs.Count(), 0) << c.name;
-    EXPECT_EQ(control->IdleFlag(), 0) << c.name;
+    EXPECT_EQ(control->IdleFlag(), 1) << c.name;
     EXPECT_EQ(control->Job(), nullptr) << c.name;
     EXPECT_EQ(StatusText(), "") << c.name;
     EXPECT_EQ(TimeText(), "") << c.name;
