@@ -33,19 +33,37 @@ std::vector<int> SpreadOverGrid(const std::vector<cv::Point2d>& points, const st
   };
   for (std::vector<int>& cell : cells) std::sort(cell.begin(), cell.end(), better);
 
-  for (std::size_t rank = 0; static_cast<int>(chosen.size()) < count; ++rank) {
-    std::vector<int> round;
-    for (const std::vector<int>& cell : cells)
-      if (rank < cell.size()) round.push_back(cell[rank]);
-    if (round.empty()) break;
-    // When a round does not fit whole, its best points go first.
-    const std::size_t room = static_cast<std::size_t>(count) - chosen.size();
-    if (round.size() > room) {
-      std::sort(round.begin(), round.end(), better);
-      round.resize(room);
-      std::sort(round.begin(), round.end());
+  // First with a least spacing of half a cell, so that a cell's second
+  // point never sits beside its first; then without, to reach the count.
+  const double cellSpacing = 0.5 * std::min(width / columns, height / rows);
+  std::vector<bool> taken(points.size(), false);
+  for (const double spacing : {cellSpacing, 0.0}) {
+    for (std::size_t rank = 0; static_cast<int>(chosen.size()) < count; ++rank) {
+      std::vector<int> round;
+      bool anyLeft = false;
+      for (const std::vector<int>& cell : cells) {
+        if (rank >= cell.size()) continue;
+        anyLeft = true;
+        const int candidate = cell[rank];
+        if (taken[static_cast<std::size_t>(candidate)]) continue;
+        const cv::Point2d& p = points[static_cast<std::size_t>(candidate)];
+        const bool crowded = std::any_of(chosen.begin(), chosen.end(), [&](int other) {
+          const cv::Point2d& q = points[static_cast<std::size_t>(other)];
+          return std::hypot(p.x - q.x, p.y - q.y) < spacing;
+        });
+        if (!crowded) round.push_back(candidate);
+      }
+      if (!anyLeft) break;
+      // When a round does not fit whole, its best points go first.
+      const std::size_t room = static_cast<std::size_t>(count) - chosen.size();
+      if (round.size() > room) {
+        std::sort(round.begin(), round.end(), better);
+        round.resize(room);
+        std::sort(round.begin(), round.end());
+      }
+      for (int index : round) taken[static_cast<std::size_t>(index)] = true;
+      chosen.insert(chosen.end(), round.begin(), round.end());
     }
-    chosen.insert(chosen.end(), round.begin(), round.end());
   }
   return chosen;
 }
