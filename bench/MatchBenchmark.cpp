@@ -5,11 +5,13 @@
 // the found points is compared with the true transformation over the overlap.
 //
 //   match_benchmark [--data DIR] [--cli PATH-TO-vesk-cli] [--cpfind] [--side N] [--features N]
-//                   [--only NAME]
+//                   [--only NAME] [--keep DIR]
 //
 // --cli also times `vesk-cli match` as a whole process (wall time and peak
 // memory); --cpfind runs Hugin's cpfind (default settings) on the same pairs
 // and prints its figures beside ours; it is skipped when cpfind is absent.
+// --keep writes every pair into DIR (NAME-1.bmp, NAME-2.bmp) for timing by
+// other means.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -201,6 +203,7 @@ int main(int argc, char** argv) {
   bool cpfind = false;
   vesk::match::MatchSettings settings;
   std::string only;
+  std::string keep;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--data" && i + 1 < argc)
@@ -213,12 +216,14 @@ int main(int argc, char** argv) {
       settings.MaxFeatures = std::atoi(argv[++i]);
     else if (arg == "--only" && i + 1 < argc)
       only = argv[++i];
+    else if (arg == "--keep" && i + 1 < argc)
+      keep = argv[++i];
     else if (arg == "--cpfind")
       cpfind = true;
     else {
-      std::fprintf(
-          stderr,
-          "usage: match_benchmark [--data DIR] [--cli PATH] [--cpfind] [--side N] [--features N] [--only NAME]\n");
+      std::fprintf(stderr,
+                   "usage: match_benchmark [--data DIR] [--cli PATH] [--cpfind] [--side N] [--features N] [--only "
+                   "NAME]\n                       [--keep DIR]\n");
       return 2;
     }
   }
@@ -271,6 +276,13 @@ int main(int argc, char** argv) {
     std::printf(" %8.3f", seconds);
     std::fflush(stdout);
 
+    if (!keep.empty()) {
+      std::string stem = c.Name;
+      for (char& ch : stem)
+        if (ch == ' ') ch = '-';
+      vesk::qt::SaveImage(pair.First, keep + "/" + stem + "-1.bmp");
+      vesk::qt::SaveImage(pair.Second, keep + "/" + stem + "-2.bmp");
+    }
     const std::string first = (work / "first.bmp").string();
     const std::string second = (work / "second.bmp").string();
     if (!cli.empty() || cpfind) {
