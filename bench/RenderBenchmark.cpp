@@ -64,7 +64,7 @@ double ThreadSeconds() {
 }
 
 void RunRender(benchmark::State& state, const RenderRequest& request, int threads,
-               std::optional<InstructionSet> instructions) {
+               std::optional<InstructionSet> instructions, bool freshMemory = false) {
   const RgbImage& photo1 = Photograph(0);
   const RgbImage& photo2 = Photograph(1);
   RenderOptions options;
@@ -72,7 +72,10 @@ void RunRender(benchmark::State& state, const RenderRequest& request, int thread
   options.Instructions = instructions;
   double seconds = 0, cpuSeconds = 0;
   long long pixels = 0;
-  const LargeBufferReuse reuse;  // as one long build: pages are faulted in once
+  // As one long build, pages are faulted in once; as one build of vesk-cli,
+  // every run starts on fresh memory.
+  std::optional<LargeBufferReuse> reuse;
+  if (!freshMemory) reuse.emplace();
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadSeconds();
@@ -94,6 +97,13 @@ void RunRender(benchmark::State& state, int mode, int threads, std::optional<Ins
 void BM_Render(benchmark::State& state) {
   const int threads = state.range(1) == 0 ? AvailableCores() : static_cast<int>(state.range(1));
   RunRender(state, static_cast<int>(state.range(0)), threads, std::nullopt);
+}
+
+// The figure vesk-cli's render phase gives: every run on fresh memory, its
+// first touch included.
+void BM_RenderFreshMemory(benchmark::State& state) {
+  const int threads = state.range(1) == 0 ? AvailableCores() : static_cast<int>(state.range(1));
+  RunRender(state, MildRequest(static_cast<int>(state.range(0))), threads, std::nullopt, true);
 }
 
 // Every mode on one thread with the kernels of one instruction set (0: the
@@ -122,8 +132,10 @@ void BM_RenderAnaglyphWithInstructions(benchmark::State& state) {
 
 #if defined(VESK_BENCH_OPENCV)
 // OpenCV's nearest-pixel inverse warp of the first photograph through mode
-// 7's map into a picture of the same size, on one thread or every core.
+// 7's map into a picture of the same size, on one thread or every core,
+// into the same memory every run or (fresh: 1) into a new picture.
 void BM_OpenCvWarp(benchmark::State& state) {
+  const bool fresh = state.range(1) != 0;
   const int threads = state.range(0) == 0 ? AvailableCores() : static_cast<int>(state.range(0));
   cv::setNumThreads(threads == 1 ? 0 : threads);
   const RgbImage& photo = Photograph(0);
@@ -132,8 +144,9 @@ void BM_OpenCvWarp(benchmark::State& state) {
   const cv::Matx33d map(t.A0(), t.A1(), t.A2(), t.B0(), t.B1(), t.B2(), t.C0(), t.C1(), 1.0);
   double seconds = 0, cpuSeconds = 0;
   long long pixels = 0;
-  cv::Mat result;  // kept across runs, as the renders above keep their memory
+  cv::Mat result;
   for (auto _ : state) {
+    if (fresh) result.release();
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadSeconds();
     cv::warpPerspective(source, result, map, source.size(), cv::INTER_NEAREST | cv::WARP_INVERSE_MAP,
@@ -148,9 +161,8 @@ void BM_OpenCvWarp(benchmark::State& state) {
   if (threads == 1) state.counters["cpu_ns_per_pixel"] = cpuSeconds * 1e9 / static_cast<double>(pixels);
 }
 BENCHMARK(BM_OpenCvWarp)
-    ->Arg(1)
-    ->Arg(0)
-    ->ArgName("threads")
+    ->ArgsProduct({{1, 0}, {0, 1}})
+    ->ArgNames({"threads", "fresh"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(0.5);
@@ -166,6 +178,12 @@ void BM_RenderAnaglyph(benchmark::State& state) {
 
 BENCHMARK(BM_Render)
     ->ArgsProduct({benchmark::CreateDenseRange(0, 11, 1), {1, 0}})
+    ->ArgNames({"mode", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(0.5);
+BENCHMARK(BM_RenderFreshMemory)
+    ->ArgsProduct({{7, 11}, {1, 0}})
     ->ArgNames({"mode", "threads"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstring>
 
-// The kernels are written once with GCC vector types and compiled three
-// times: for the x86-64 baseline (four-lane vectors split into SSE2
-// operations), with AVX2 (four lanes) and with AVX-512 (eight lanes), chosen
-// at run time. Each lane runs exactly the scalar operations in the scalar
-// order, so all give the bits of the plain evaluation; there is no fused
-// multiply-add (not enabled, and the build forbids contraction).
+// The kernels come in three sets chosen at run time: the x86-64 baseline
+// (GCC vector types on two SSE2 lanes), AVX2 (four lanes) and AVX-512 (eight
+// lanes, with a byte-permute set for the pixel transfers). Each lane runs
+// exactly the scalar operations in the scalar order, so all give the bits of
+// the plain evaluation; there is no fused multiply-add (not enabled, and the
+// build forbids contraction).
 
 // The vector helpers below are always inlined and internal, so the ABI of
 // passing wide vectors without AVX never applies.
@@ -29,20 +29,6 @@ struct Lanes;
 template <>
 struct Lanes<2> {
   typedef double D __attribute__((vector_size(16)));
-  typedef long long L __attribute__((vector_size(16)));
-  typedef int I __attribute__((vector_size(8)));
-};
-template <>
-struct Lanes<4> {
-  typedef double D __attribute__((vector_size(32)));
-  typedef long long L __attribute__((vector_size(32)));
-  typedef int I __attribute__((vector_size(16)));
-};
-template <>
-struct Lanes<8> {
-  typedef double D __attribute__((vector_size(64)));
-  typedef long long L __attribute__((vector_size(64)));
-  typedef int I __attribute__((vector_size(32)));
 };
 
 #define VESK_INLINE inline __attribute__((always_inline))
@@ -90,30 +76,6 @@ VESK_INLINE std::int32_t PixelOffset(const PixelRule& rule, double x, double y) 
   return rule.Outside;
 }
 
-// The same rule on N lanes.
-template <int N, bool Guarded, bool RowFlipped>
-VESK_INLINE typename Lanes<N>::I PixelOffsetLanes(const PixelRule& rule, typename Lanes<N>::D x,
-                                                  typename Lanes<N>::D y) {
-  using D = typename Lanes<N>::D;
-  using I = typename Lanes<N>::I;
-  const D zero = Splat<N, D>(0.0), minusOne = Splat<N, D>(-1.0);
-  const D column = x + Splat<N, D>(rule.OffsetX);
-  const D row = RowFlipped ? Splat<N, D>(rule.OffsetY) - y * Splat<N, D>(rule.ScaleY) : y;
-  const auto inside =
-      (column > minusOne) & (column < Splat<N, D>(rule.Width)) & (row > minusOne) & (row < Splat<N, D>(rule.Height));
-  const I columnIndex = __builtin_convertvector(inside ? column : zero, I);
-  const I rowIndex = __builtin_convertvector(inside ? row : zero, I);
-  I offset = __builtin_convertvector(inside, I)
-                 ? rowIndex * Splat<N, I>(rule.Stride) + columnIndex * Splat<N, I>(rule.PixelBytes)
-                 : Splat<N, I>(rule.Outside);
-  if (Guarded) {
-    const auto guard =
-        (x > zero) & (x < Splat<N, D>(rule.GuardWidth)) & (y > zero) & (y < Splat<N, D>(rule.GuardHeight));
-    offset = __builtin_convertvector(guard, I) ? offset : Splat<N, I>(kSkip);
-  }
-  return offset;
-}
-
 // The samples from `first` on, one at a time, after a vector kernel has done
 // the rest; then, when any sample of the row faulted, the index of the first
 // one that did (-1 when none).
@@ -155,7 +117,7 @@ VESK_INLINE int FinishMapPoints(const JobTransform& t, const PixelRule& rule, co
 // v - v is 0 for a finite v and NaN for an infinite or NaN one; a zero
 // denominator always leaves an infinite or NaN quotient. So a sum of these
 // differences stays 0 exactly while no sample faults.
-template <int N, bool Guarded, bool RowFlipped, bool VectorOffsets>
+template <int N>
 VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
                                   std::int32_t* offsets, double* xs, double* ys) {
   using D = typename Lanes<N>::D;
@@ -168,11 +130,7 @@ VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, 
     const D x = ((Load<D>(columns.A0x + i) + a1y) + a2) / d;
     const D y = ((Load<D>(columns.B0x + i) + b1y) + b2) / d;
     faults = faults + (((d - d) + (x - x)) + (y - y));
-    if (VectorOffsets) {
-      Store(offsets + i, PixelOffsetLanes<N, Guarded, RowFlipped>(rule, x, y));
-    } else {
-      for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
-    }
+    for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
     if (xs != nullptr) {
       Store(xs + i, x);
       Store(ys + i, y);
@@ -183,19 +141,7 @@ VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, 
   return FinishMapRow(columns, row, rule, i, count, ok, offsets, xs, ys);
 }
 
-template <int N, bool VectorOffsets>
-VESK_INLINE int MapRowOffsetsDispatch(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
-                                      std::int32_t* offsets, double* xs, double* ys) {
-  if (rule.Guarded)
-    return rule.RowFlipped
-               ? MapRowOffsetsBody<N, true, true, VectorOffsets>(columns, row, rule, count, offsets, xs, ys)
-               : MapRowOffsetsBody<N, true, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
-  return rule.RowFlipped
-             ? MapRowOffsetsBody<N, false, true, VectorOffsets>(columns, row, rule, count, offsets, xs, ys)
-             : MapRowOffsetsBody<N, false, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
-}
-
-template <int N, bool VectorOffsets, bool Guarded, bool RowFlipped>
+template <int N>
 VESK_INLINE int MapPointOffsetsBody(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
                                     int count, std::int32_t* offsets) {
   using D = typename Lanes<N>::D;
@@ -210,45 +156,143 @@ VESK_INLINE int MapPointOffsetsBody(const JobTransform& t, const PixelRule& rule
     const D x = (a0 * vp + a1 * vq + a2) / d;
     const D y = (b0 * vp + b1 * vq + b2) / d;
     faults = faults + (((d - d) + (x - x)) + (y - y));
-    if (VectorOffsets) {
-      Store(offsets + i, PixelOffsetLanes<N, Guarded, RowFlipped>(rule, x, y));
-    } else {
-      for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
-    }
+    for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
   }
   bool ok = true;
   for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
   return FinishMapPoints(t, rule, p, q, i, count, ok, offsets);
 }
 
-template <int N, bool VectorOffsets>
-VESK_INLINE int MapPointOffsetsDispatch(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
-                                        int count, std::int32_t* offsets) {
-  if (rule.Guarded)
-    return rule.RowFlipped ? MapPointOffsetsBody<N, VectorOffsets, true, true>(t, rule, p, q, count, offsets)
-                           : MapPointOffsetsBody<N, VectorOffsets, true, false>(t, rule, p, q, count, offsets);
-  return rule.RowFlipped ? MapPointOffsetsBody<N, VectorOffsets, false, true>(t, rule, p, q, count, offsets)
-                         : MapPointOffsetsBody<N, VectorOffsets, false, false>(t, rule, p, q, count, offsets);
+// The x86-64 baseline: two lanes of SSE2 arithmetic, pixel offsets lane by
+// lane (wide comparisons without AVX2 come out no faster).
+int MapRowOffsetsSse2(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                      std::int32_t* offsets, double* xs, double* ys) {
+  return MapRowOffsetsBody<2>(columns, row, rule, count, offsets, xs, ys);
+}
+int MapPointOffsetsSse2(const JobTransform& t, const PixelRule& rule, const double* p, const double* q, int count,
+                        std::int32_t* offsets) {
+  return MapPointOffsetsBody<2>(t, rule, p, q, count, offsets);
 }
 
-#define VESK_KERNEL_SET(Suffix, N, VectorOffsets, ...)                                                            \
-  [[maybe_unused]] __VA_ARGS__ int MapRowOffsets##Suffix(const MapColumns& columns, const MapRow& row,            \
-                                                         const PixelRule& rule, int count, std::int32_t* offsets, \
-                                                         double* xs, double* ys) {                                \
-    return MapRowOffsetsDispatch<N, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);                   \
-  }                                                                                                               \
-  [[maybe_unused]] __VA_ARGS__ int MapPointOffsets##Suffix(const JobTransform& t, const PixelRule& rule,          \
-                                                           const double* p, const double* q, int count,           \
-                                                           std::int32_t* offsets) {                               \
-    return MapPointOffsetsDispatch<N, VectorOffsets>(t, rule, p, q, count, offsets);                              \
-  }
+// The map kernels on AVX2: four lanes, the pixel rule's comparisons and
+// conversions kept in vector registers.
+#define VESK_AVX2 __attribute__((target("avx2")))
 
-// Comparisons of wide vectors without AVX2 or with AVX-512 mask registers
-// come out lane by lane from the generic vectors, so the baseline and the
-// AVX-512 set compute pixel offsets per lane (AVX-512 has its own kernel).
-VESK_KERNEL_SET(Sse2, 2, false)
-VESK_KERNEL_SET(Avx2, 4, true, __attribute__((target("avx2"))))
-VESK_KERNEL_SET(Avx512Generic, 8, false, __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))))
+struct RuleLanes256 {
+  __m256d OffsetX, OffsetY, ScaleY, MinusOne, Zero, Width, Height, GuardWidth, GuardHeight;
+  __m128i Stride, PixelBytes, Outside, Skip;
+};
+
+VESK_AVX2 VESK_INLINE RuleLanes256 SplatRule256(const PixelRule& rule) {
+  return RuleLanes256{_mm256_set1_pd(rule.OffsetX),
+                      _mm256_set1_pd(rule.OffsetY),
+                      _mm256_set1_pd(rule.ScaleY),
+                      _mm256_set1_pd(-1.0),
+                      _mm256_setzero_pd(),
+                      _mm256_set1_pd(rule.Width),
+                      _mm256_set1_pd(rule.Height),
+                      _mm256_set1_pd(rule.GuardWidth),
+                      _mm256_set1_pd(rule.GuardHeight),
+                      _mm_set1_epi32(rule.Stride),
+                      _mm_set1_epi32(rule.PixelBytes),
+                      _mm_set1_epi32(rule.Outside),
+                      _mm_set1_epi32(kSkip)};
+}
+
+// Four 64-bit lane masks as four 32-bit ones.
+VESK_AVX2 VESK_INLINE __m128i NarrowMask(__m256d mask) {
+  const __m256i narrowed =
+      _mm256_permutevar8x32_epi32(_mm256_castpd_si256(mask), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
+  return _mm256_castsi256_si128(narrowed);
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX2 VESK_INLINE __m128i Offsets256(const RuleLanes256& r, __m256d x, __m256d y) {
+  const __m256d column = _mm256_add_pd(x, r.OffsetX);
+  const __m256d row = RowFlipped ? _mm256_sub_pd(r.OffsetY, _mm256_mul_pd(y, r.ScaleY)) : y;
+  // trunc(v) lies in 0..n-1 exactly when -1 < v < n; lanes outside convert
+  // a zero instead.
+  const __m256d inside = _mm256_and_pd(
+      _mm256_and_pd(_mm256_cmp_pd(column, r.MinusOne, _CMP_GT_OQ), _mm256_cmp_pd(column, r.Width, _CMP_LT_OQ)),
+      _mm256_and_pd(_mm256_cmp_pd(row, r.MinusOne, _CMP_GT_OQ), _mm256_cmp_pd(row, r.Height, _CMP_LT_OQ)));
+  const __m128i columnIndex = _mm256_cvttpd_epi32(_mm256_and_pd(inside, column));
+  const __m128i rowIndex = _mm256_cvttpd_epi32(_mm256_and_pd(inside, row));
+  __m128i offset = _mm_add_epi32(_mm_mullo_epi32(rowIndex, r.Stride), _mm_mullo_epi32(columnIndex, r.PixelBytes));
+  offset = _mm_blendv_epi8(r.Outside, offset, NarrowMask(inside));
+  if (Guarded) {
+    const __m256d guard =
+        _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(x, r.Zero, _CMP_GT_OQ), _mm256_cmp_pd(x, r.GuardWidth, _CMP_LT_OQ)),
+                      _mm256_and_pd(_mm256_cmp_pd(y, r.Zero, _CMP_GT_OQ), _mm256_cmp_pd(y, r.GuardHeight, _CMP_LT_OQ)));
+    offset = _mm_blendv_epi8(r.Skip, offset, NarrowMask(guard));
+  }
+  return offset;
+}
+
+VESK_AVX2 VESK_INLINE bool NoFault256(__m256d faults) {
+  return _mm256_movemask_pd(_mm256_cmp_pd(faults, _mm256_setzero_pd(), _CMP_NEQ_UQ)) == 0;
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX2 inline int MapRowOffsetsAvx2Body(const MapColumns& columns, const MapRow& row, const PixelRule& rule,
+                                           int count, std::int32_t* offsets, double* xs, double* ys) {
+  const __m256d a1y = _mm256_set1_pd(row.A1y), b1y = _mm256_set1_pd(row.B1y), c1y = _mm256_set1_pd(row.C1y);
+  const __m256d a2 = _mm256_set1_pd(row.A2), b2 = _mm256_set1_pd(row.B2), one = _mm256_set1_pd(1.0);
+  const RuleLanes256 lanes = SplatRule256(rule);
+  __m256d faults = _mm256_setzero_pd();
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(columns.C0x + i), c1y), one);
+    const __m256d x = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(columns.A0x + i), a1y), a2), d);
+    const __m256d y = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(columns.B0x + i), b1y), b2), d);
+    faults = _mm256_add_pd(faults,
+                           _mm256_add_pd(_mm256_add_pd(_mm256_sub_pd(d, d), _mm256_sub_pd(x, x)), _mm256_sub_pd(y, y)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(offsets + i), Offsets256<Guarded, RowFlipped>(lanes, x, y));
+    if (xs != nullptr) {
+      _mm256_storeu_pd(xs + i, x);
+      _mm256_storeu_pd(ys + i, y);
+    }
+  }
+  return FinishMapRow(columns, row, rule, i, count, NoFault256(faults), offsets, xs, ys);
+}
+
+VESK_AVX2 int MapRowOffsetsAvx2(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                                std::int32_t* offsets, double* xs, double* ys) {
+  if (rule.Guarded)
+    return rule.RowFlipped ? MapRowOffsetsAvx2Body<true, true>(columns, row, rule, count, offsets, xs, ys)
+                           : MapRowOffsetsAvx2Body<true, false>(columns, row, rule, count, offsets, xs, ys);
+  return rule.RowFlipped ? MapRowOffsetsAvx2Body<false, true>(columns, row, rule, count, offsets, xs, ys)
+                         : MapRowOffsetsAvx2Body<false, false>(columns, row, rule, count, offsets, xs, ys);
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX2 inline int MapPointOffsetsAvx2Body(const JobTransform& t, const PixelRule& rule, const double* p,
+                                             const double* q, int count, std::int32_t* offsets) {
+  const __m256d a0 = _mm256_set1_pd(t.A0()), a1 = _mm256_set1_pd(t.A1()), a2 = _mm256_set1_pd(t.A2());
+  const __m256d b0 = _mm256_set1_pd(t.B0()), b1 = _mm256_set1_pd(t.B1()), b2 = _mm256_set1_pd(t.B2());
+  const __m256d c0 = _mm256_set1_pd(t.C0()), c1 = _mm256_set1_pd(t.C1()), one = _mm256_set1_pd(1.0);
+  const RuleLanes256 lanes = SplatRule256(rule);
+  __m256d faults = _mm256_setzero_pd();
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m256d vp = _mm256_loadu_pd(p + i), vq = _mm256_loadu_pd(q + i);
+    const __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(c0, vp), _mm256_mul_pd(c1, vq)), one);
+    const __m256d x = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(a0, vp), _mm256_mul_pd(a1, vq)), a2), d);
+    const __m256d y = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(b0, vp), _mm256_mul_pd(b1, vq)), b2), d);
+    faults = _mm256_add_pd(faults,
+                           _mm256_add_pd(_mm256_add_pd(_mm256_sub_pd(d, d), _mm256_sub_pd(x, x)), _mm256_sub_pd(y, y)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(offsets + i), Offsets256<Guarded, RowFlipped>(lanes, x, y));
+  }
+  return FinishMapPoints(t, rule, p, q, i, count, NoFault256(faults), offsets);
+}
+
+VESK_AVX2 int MapPointOffsetsAvx2(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
+                                  int count, std::int32_t* offsets) {
+  if (rule.Guarded)
+    return rule.RowFlipped ? MapPointOffsetsAvx2Body<true, true>(t, rule, p, q, count, offsets)
+                           : MapPointOffsetsAvx2Body<true, false>(t, rule, p, q, count, offsets);
+  return rule.RowFlipped ? MapPointOffsetsAvx2Body<false, true>(t, rule, p, q, count, offsets)
+                         : MapPointOffsetsAvx2Body<false, false>(t, rule, p, q, count, offsets);
+}
 
 #define VESK_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw")))
 
