@@ -327,6 +327,15 @@ QString PointEditor::StatusText() const {
   return QStringLiteral("Правка точек: пар %1").arg(model_.CompletePairs());
 }
 
+// The title carries the mark of unsaved edits only while there are some, so
+// that it reads as it always did otherwise.
+void PointEditor::ShowModified(bool modified) {
+  QString title = window_.windowTitle();
+  title.remove(QStringLiteral("[*]"));
+  window_.setWindowTitle(modified ? title + QStringLiteral("[*]") : title);
+  window_.setWindowModified(modified);
+}
+
 void PointEditor::AfterChange(bool edited) {
   const int count = std::max(model_.Count(PointList::First), model_.Count(PointList::Second));
   if (selected_ >= count) {
@@ -334,7 +343,7 @@ void PointEditor::AfterChange(bool edited) {
     emit SelectionChanged(selected_);
   }
   if (outstanding_ >= model_.CompletePairs()) outstanding_ = -1;
-  window_.setWindowModified(model_.AnyChanged());
+  ShowModified(model_.AnyChanged());
   UpdateActions();
   RefreshMarks();
   emit StatusChanged(StatusText());
@@ -460,7 +469,7 @@ bool PointEditor::MoveTo(PointList photo, QMouseEvent& event) {
     model_.MoveLive(drag_->List, drag_->Index, at.x(), at.y());
   view.MoveMark(static_cast<std::size_t>(drag_->Index), at.x(), at.y());
   ShowLoupe(view, at, pointer);
-  window_.setWindowModified(true);
+  ShowModified(true);
   emit Edited();
   return true;
 }

@@ -119,6 +119,7 @@ class PointEditor : public QObject {
   bool Blocked() const;
   void Push(PointEdit edit, bool nudge = false);
   void AfterChange(bool edited = true);
+  void ShowModified(bool modified);
   void RefreshMarks();
   void UpdateActions();
   void ShowLoupe(PhotoView& view, QPointF at, QPoint pointer);

@@ -90,8 +90,7 @@ std::vector<std::string> DroppedPaths(const QMimeData& mime) {
 TVisual_Form::TVisual_Form(const GuiContext& context, const SharedDialogs& dialogs, QWidget* parent)
     : WorkspaceWindow(context, dialogs, QSize(968, 634), parent) {
   setObjectName(QStringLiteral("Visual_Form"));
-  // The mark of unsaved point edits follows the title.
-  setWindowTitle(QString::fromUtf8(kReferencePointWorkspaceTitle) + QStringLiteral("[*]"));
+  setWindowTitle(QString::fromUtf8(kReferencePointWorkspaceTitle));
   setAcceptDrops(true);
 
   auto* central = new QWidget(this);

@@ -135,6 +135,7 @@ TEST_F(PointEditingTest, ADragWithinTheHitAreaMovesThePointAndOneOutsideStartsAN
   EXPECT_EQ(window->Points().Selected(), 4);
   EXPECT_EQ(Action("UndoPoints")->text(), "Отменить: перемещение точки 5");
   EXPECT_TRUE(window->isWindowModified());
+  EXPECT_EQ(window->windowTitle(), "Построение стереоизображений по реперным точкам[*]");
 
   // 12 pixels off it is a new point, placed where the drag ends.
   const EditedPoint q = At(PointList::First, 0);
@@ -170,6 +171,7 @@ TEST_F(PointEditingTest, DeleteRenumbersAllThreeListsAndUndoRestoresThemExactly)
   QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
   for (const PointList list : kPointLists) EXPECT_EQ(Model().Points(list), before[static_cast<std::size_t>(list)]);
   EXPECT_FALSE(window->isWindowModified());
+  EXPECT_EQ(window->windowTitle(), "Построение стереоизображений по реперным точкам");
   QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(Model().Count(PointList::Scene), 7);
 }

@@ -57,8 +57,7 @@ class TVisualFormTest : public test::WorkspaceFixture {
 };
 
 TEST_F(TVisualFormTest, StartsWithTheTitleTheEmptyFieldsAndTheBuildMenuDisabled) {
-  // The title shows "[*]" only while point edits are unsaved.
-  EXPECT_EQ(window->windowTitle(), "Построение стереоизображений по реперным точкам[*]");
+  EXPECT_EQ(window->windowTitle(), "Построение стереоизображений по реперным точкам");
   EXPECT_FALSE(window->isWindowModified());
   for (const char* field : {"Edit7", "Edit8", "Edit9", "Edit10", "Edit12"}) EXPECT_EQ(Text(field), "") << field;
   EXPECT_FALSE(BuildMenuEnabled());
