@@ -5,11 +5,14 @@
 
 #include <cstdlib>
 
+#include "IsolatedSettings.h"
+
 #include "gui/app/VeskApplication.h"
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  vesk::gui::VeskApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);
+  vesk::test::IsolateSettings();
+  vesk::gui::VeskApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -6,9 +6,12 @@
 #include <QLocale>
 #include <cstdlib>
 
+#include "IsolatedSettings.h"
+
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);
+  vesk::test::IsolateSettings();
+  QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

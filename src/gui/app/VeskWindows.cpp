@@ -7,10 +7,18 @@
 #include "gui/render/RenderJobs.h"
 #include "gui/settings/TObjForm.h"
 #include "gui/settings/TVisualNForm.h"
+#include "gui/settings/VeskSettings.h"
 
 namespace vesk::gui {
 
-VeskWindows::VeskWindows(GuiContext& context) : context_(context), jobs_(std::make_unique<RenderJobs>(context)) {
+VeskWindows::VeskWindows(GuiContext& context)
+    : context_(context),
+      userSettings_(std::make_unique<VeskSettings>(context.Format.DecimalSeparator)),
+      jobs_(std::make_unique<RenderJobs>(context)) {
+  context_.Settings = userSettings_.get();
+  context_.Format.DecimalSeparator = userSettings_->DecimalSeparator();
+  QObject::connect(userSettings_.get(), &VeskSettings::SeparatorChanged,
+                   [this](char separator) { context_.Format.DecimalSeparator = separator; });
   context_.Jobs = jobs_.get();
   context_.Quit = &quit_;
   main_ = std::make_unique<TMainVisForm>();
@@ -39,6 +47,8 @@ VeskWindows::~VeskWindows() {
   jobs_.reset();
   context_.Jobs = nullptr;
   context_.Quit = nullptr;
+  context_.Format.DecimalSeparator = userSettings_->SystemSeparator();
+  context_.Settings = nullptr;
   about_.reset();
   orientation_.reset();
   buildArea_.reset();

@@ -17,6 +17,7 @@ class TVeskAboutBox;
 class TVisual2_Form;
 class TVisualNForm;
 class TVisual_Form;
+class VeskSettings;
 
 // The program's long-lived windows and its rendering jobs. Made at start-up
 // in this order: the mode-selection window (the main window), the
@@ -25,7 +26,9 @@ class TVisual_Form;
 // only the mode-selection window is shown.
 class VeskWindows {
  public:
-  // Sets `context.Jobs` to the application's rendering jobs and
+  // Takes `context.Format` for the system's decimal separator and makes it
+  // follow the user's settings, set as `context.Settings`. Sets
+  // `context.Jobs` to the application's rendering jobs and
   // `context.Quit` to the questions the mode-selection window asks before
   // the program ends: running builds and unsaved results first, then each
   // window's own.
@@ -44,12 +47,14 @@ class VeskWindows {
   TVisual2_Form& OrientationWorkspace() { return *orientation_; }
   TVeskAboutBox& About() { return *about_; }
   RenderJobs& Jobs() { return *jobs_; }
+  VeskSettings& UserSettings() { return *userSettings_; }
 
   // The six windows in the order they were made.
   const std::vector<QWidget*>& CreationOrder() const { return order_; }
 
  private:
   GuiContext& context_;
+  std::unique_ptr<VeskSettings> userSettings_;
   QuitQuestions quit_;
   std::unique_ptr<RenderJobs> jobs_;
   SharedDialogs dialogs_;

@@ -10,6 +10,7 @@
 namespace vesk::gui {
 
 class QuitQuestions;
+class VeskSettings;
 class RenderJobs;
 
 // What the windows need from outside themselves: the dialogs (real ones in
@@ -30,6 +31,9 @@ struct GuiContext {
   // The questions asked before the program ends (set by the application);
   // windows with unsaved work add theirs.
   QuitQuestions* Quit = nullptr;
+  // The user's settings kept between runs (set by the application; `Format`
+  // follows its decimal separator).
+  VeskSettings* Settings = nullptr;
 };
 
 }  // namespace vesk::gui

@@ -447,6 +447,11 @@ void TVisual2_Form::OrientationBuild(vesk::OrientationBuild& build) {
   }
 }
 
+bool TVisual2_Form::InputsReadWith(const NumberFormat& format) const {
+  OrientationInputs inputs;
+  return !ReadOrientationInputs(DataPaths(), inputs, format).has_value();
+}
+
 void TVisual2_Form::ShowInternalError() {
   context_.Messages.Show(this, MessageIcon::Warning, QString::fromUtf8(kFailureCaption),
                          QString::fromUtf8(kOrientationFailureMessage));

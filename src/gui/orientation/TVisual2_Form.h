@@ -88,6 +88,7 @@ class TVisual2_Form : public WorkspaceWindow {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  bool InputsReadWith(const NumberFormat& format) const override;
 
  private:
   // One photograph's row: its three fields and its pane.

@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "build/ReferencePointBuild.h"
+#include "files/CoordinateFile.h"
 #include "files/FileCheck.h"
 #include "files/PathNames.h"
 #include "files/ProjectFile.h"
@@ -465,6 +466,15 @@ void TVisual_Form::StartBuild(BuildCommand command) {
   fitPhotos_ = {View1().Photo(), View2().Photo()};
   fit_->Start(std::move(build));
   UpdateBuildMenu();
+}
+
+bool TVisual_Form::InputsReadWith(const NumberFormat& format) const {
+  for (const std::string* path : {&Points1Path(), &Points2Path(), &ScenePath()}) {
+    if (path->empty()) continue;
+    VT_Points points(kOwnsItems);
+    if (ReadPointFile(*path, points, format)) return false;
+  }
+  return true;
 }
 
 void TVisual_Form::FitFinished() {

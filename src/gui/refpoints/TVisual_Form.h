@@ -121,6 +121,7 @@ class TVisual_Form : public WorkspaceWindow {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  bool InputsReadWith(const NumberFormat& format) const override;
 
  private:
   // One photograph with its point file and its view.

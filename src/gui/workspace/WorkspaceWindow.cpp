@@ -1,12 +1,15 @@
 #include "gui/workspace/WorkspaceWindow.h"
 
+#include <QActionGroup>
 #include <QDialog>
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <tuple>
 
 #include "gui/common/WindowPlacement.h"
 #include "gui/settings/TObjForm.h"
+#include "gui/settings/VeskSettings.h"
 #include "gui/workspace/WorkspaceStatusBar.h"
 
 namespace vesk::gui {
@@ -22,7 +25,51 @@ WorkspaceWindow::WorkspaceWindow(const GuiContext& context, const SharedDialogs&
   statusBar()->addPermanentWidget(statusBar_, 1);
 }
 
+void WorkspaceWindow::AddSettingsMenu() {
+  VeskSettings* settings = context_.Settings;
+  if (settings == nullptr) return;
+  QMenu* menu = menuBar()->addMenu(QStringLiteral("Настройки"));
+  menu->setObjectName(QStringLiteral("SettingsMenu"));
+  QMenu* separator = menu->addMenu(QStringLiteral("Десятичный разделитель"));
+  separator->setObjectName(QStringLiteral("SeparatorMenu"));
+  auto* group = new QActionGroup(this);
+  const std::tuple<SeparatorChoice, const char*, QString> items[] = {
+      {SeparatorChoice::System, "SeparatorSystem",
+       QStringLiteral("Как в системе («%1»)").arg(QChar::fromLatin1(settings->SystemSeparator()))},
+      {SeparatorChoice::Point, "SeparatorPoint", QStringLiteral("Точка")},
+      {SeparatorChoice::Comma, "SeparatorComma", QStringLiteral("Запятая")}};
+  for (const auto& [choice, name, text] : items) {
+    QAction* item = separator->addAction(text);
+    item->setObjectName(QString::fromLatin1(name));
+    item->setCheckable(true);
+    item->setData(static_cast<int>(choice));
+    group->addAction(item);
+    connect(item, &QAction::triggered, this, [settings, c = choice] { settings->SetSeparator(c); });
+  }
+  const auto showChoice = [group, settings] {
+    for (QAction* item : group->actions())
+      item->setChecked(item->data().toInt() == static_cast<int>(settings->Separator()));
+  };
+  showChoice();
+  connect(settings, &VeskSettings::SeparatorChanged, group, showChoice);
+}
+
+void WorkspaceWindow::OfferOtherSeparator(QWidget* owner) {
+  VeskSettings* settings = context_.Settings;
+  if (settings == nullptr) return;
+  const char other = context_.Format.DecimalSeparator == ',' ? '.' : ',';
+  if (!InputsReadWith(NumberFormat{other})) return;
+  const QString how = other == '.' ? QStringLiteral("точкой") : QStringLiteral("запятой");
+  if (context_.Messages.AskYesNo(owner, QString::fromUtf8(kWarningCaption),
+                                 QStringLiteral("Числа в файлах записаны с другим десятичным разделителем: они "
+                                                "читаются, если дробная часть отделяется %1.\nОтделять дробную часть "
+                                                "%1?")
+                                     .arg(how)))
+    settings->SetSeparator(other == '.' ? SeparatorChoice::Point : SeparatorChoice::Comma);
+}
+
 QMenu* WorkspaceWindow::AddHelpMenu() {
+  AddSettingsMenu();
   QMenu* help = menuBar()->addMenu(QStringLiteral("Помощь"));
   help->setObjectName(QStringLiteral("HelpMenu"));
   QAction* contents = help->addAction(QStringLiteral("Справка"));
@@ -65,6 +112,7 @@ void WorkspaceWindow::ShowBuildFailure(const BuildFailure& failure, QWidget* own
     case BuildFailure::Kind::Message:
       context_.Messages.Show(owner, failure.Message.Icon, QString::fromStdString(failure.Message.Caption),
                              QString::fromStdString(failure.Message.Text));
+      if (failure.Read) OfferOtherSeparator(owner);
       break;
     case BuildFailure::Kind::StandardError:
       ShowStandardError(context_.Messages, QString::fromStdString(failure.Message.Text));

@@ -44,8 +44,13 @@ class WorkspaceWindow : public QMainWindow {
 
   // What a build that ended before its job tells the user: its message box
   // owned by `owner` (null: no owner window), the standard error box, or
-  // nothing when the user stopped it.
+  // nothing when the user stopped it. A data file that failed to read but
+  // reads with the other decimal separator is said so, with the offer to
+  // switch to it.
   void ShowBuildFailure(const BuildFailure& failure, QWidget* owner);
+  // Whether the files a build of this workspace reads now all read with
+  // `format` (quietly).
+  virtual bool InputsReadWith(const NumberFormat& format) const = 0;
   void showEvent(QShowEvent* event) override;
   bool event(QEvent* event) override;
 
@@ -54,6 +59,9 @@ class WorkspaceWindow : public QMainWindow {
 
  private:
   void FormShow();
+  // "Настройки": the decimal separator (kept between runs), before "Помощь".
+  void AddSettingsMenu();
+  void OfferOtherSeparator(QWidget* owner);
 
   BuildAreaFields area_;
   WorkspaceStatusBar* statusBar_;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include "gui/render/TForm2.h"
 #include "gui/settings/TObjForm.h"
 #include "gui/settings/TVisualNForm.h"
+#include "gui/settings/VeskSettings.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -329,6 +331,86 @@ TEST_F(QuitTest, AnotherWindowsWorkJoinsTheQuestionsInOneLine) {
   modified = false;
   EXPECT_TRUE(Quit());
   EXPECT_EQ(boxes.Boxes.size(), 1u);
+}
+
+TEST_F(StartupTest, TheDecimalSeparatorIsASettingKeptBetweenRunsInBothWorkspaces) {
+  gui::VeskSettings& settings = windows.UserSettings();
+  EXPECT_EQ(settings.Separator(), gui::SeparatorChoice::System) << "the default, on empty settings";
+  EXPECT_EQ(context.Format.DecimalSeparator, ',') << "the system's";
+  QAction* system = windows.OrientationWorkspace().findChild<QAction*>("SeparatorSystem");
+  ASSERT_NE(system, nullptr);
+  EXPECT_EQ(system->text(), "Как в системе («,»)");
+  EXPECT_TRUE(system->isChecked());
+
+  windows.ReferencePointWorkspace().findChild<QAction*>("SeparatorPoint")->trigger();
+  EXPECT_EQ(context.Format.DecimalSeparator, '.');
+  EXPECT_TRUE(windows.OrientationWorkspace().findChild<QAction*>("SeparatorPoint")->isChecked())
+      << "both workspaces show the choice";
+  EXPECT_FALSE(system->isChecked());
+
+  // The next run starts with it.
+  EXPECT_EQ(gui::VeskSettings(',').Separator(), gui::SeparatorChoice::Point);
+  test::ScriptedFileDialogs files2;
+  test::RecordingMessageBoxes boxes2;
+  gui::GuiContext next{files2, boxes2, NumberFormat::Comma(), {}, 0};
+  {
+    gui::VeskWindows again(next);
+    EXPECT_EQ(next.Format.DecimalSeparator, '.');
+    again.OrientationWorkspace().findChild<QAction*>("SeparatorComma")->trigger();
+    EXPECT_EQ(next.Format.DecimalSeparator, ',');
+  }
+  EXPECT_EQ(gui::VeskSettings('.').DecimalSeparator(), ',');
+}
+
+TEST_F(StartupTest, AFileThatReadsWithTheOtherSeparatorIsSaidSoAndTheSwitchOffered) {
+  // The shipped example is written with points; this locale uses a comma.
+  gui::TVisual2_Form& workspace = windows.OrientationWorkspace();
+  workspace.LoadInputSetFrom((test::ExamplesDir() / "chessboard" / "chessboard_orientation.prt").string());
+  ASSERT_TRUE(boxes.Boxes.empty()) << boxes.Texts().join("; ").toStdString();
+  boxes.AnswerYes();
+  workspace.findChild<QAction*>("AnaglyphOnSecondItem")->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 2u) << boxes.Texts().join("; ").toStdString();
+  EXPECT_FALSE(boxes.Boxes[0].Question) << "the reader's own message first";
+  EXPECT_TRUE(boxes.Boxes[1].Question);
+  EXPECT_EQ(boxes.Boxes[1].Caption, "Предупреждение");
+  EXPECT_EQ(boxes.Boxes[1].Text,
+            "Числа в файлах записаны с другим десятичным разделителем: они читаются, если дробная часть "
+            "отделяется точкой.\nОтделять дробную часть точкой?");
+  EXPECT_EQ(windows.Jobs().Count(), 0);
+  EXPECT_EQ(windows.UserSettings().Separator(), gui::SeparatorChoice::Point);
+  EXPECT_EQ(context.Format.DecimalSeparator, '.');
+
+  // Switched, the same build runs.
+  boxes.Boxes.clear();
+  workspace.findChild<QAction*>("AnaglyphOnSecondItem")->trigger();
+  EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Texts().join("; ").toStdString();
+  EXPECT_EQ(windows.Jobs().Count(), 1);
+  ASSERT_TRUE(test::SpinUntil([&] { return windows.Jobs().Count() == 0; }));
+
+  // The reference-point workspace's files too; Нет keeps the setting.
+  windows.UserSettings().SetSeparator(gui::SeparatorChoice::System);
+  gui::TVisual_Form& points = windows.ReferencePointWorkspace();
+  points.LoadInputSetFrom((test::ExamplesDir() / "chessboard" / "chessboard_points8.prt").string());
+  boxes.Boxes.clear();
+  boxes.AnswerNo();
+  points.findChild<QAction*>("BuildAnaglyphOnFirst")->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 2u) << boxes.Texts().join("; ").toStdString();
+  EXPECT_TRUE(boxes.Boxes[1].Text.startsWith("Числа в файлах записаны с другим десятичным разделителем"));
+  EXPECT_EQ(windows.UserSettings().Separator(), gui::SeparatorChoice::System);
+  EXPECT_EQ(context.Format.DecimalSeparator, ',');
+
+  // A file that reads with neither separator offers nothing.
+  boxes.Boxes.clear();
+  windows.UserSettings().SetSeparator(gui::SeparatorChoice::Point);
+  test::TempDir dir;
+  points.findChild<QLineEdit*>("Edit9")->setText(QString());
+  dir.Write("broken.crd", "1;2\r\nabc;3\r\n");
+  files.AnswerMany({QString::fromStdString(dir.File("broken.crd"))});
+  points.findChild<QPushButton*>("Button7")->click();
+  boxes.Boxes.clear();
+  points.findChild<QAction*>("BuildAnaglyphOnFirst")->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 1u) << boxes.Texts().join("; ").toStdString();
+  EXPECT_FALSE(boxes.Boxes[0].Question);
 }
 
 // An object whose handler fails the way a command's unexpected error does.
