@@ -5,6 +5,7 @@
 #include <QShowEvent>
 #include <QStyle>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -40,6 +41,7 @@ ManualWindow::ManualWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   browser_->setObjectName(QStringLiteral("ManualBrowser"));
   browser_->setOpenExternalLinks(true);
   browser_->setOpenLinks(true);
+  browser_->document()->setDocumentMargin(14);
 
   auto* bar = new QToolBar(this);
   bar->setObjectName(QStringLiteral("ManualToolBar"));
