@@ -9,22 +9,13 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "gui/app/AppResources.h"
 #include "gui/common/WindowPlacement.h"
-
-// The pages live in a static library: registered by hand, or the linker
-// would drop them.
-static void RegisterManual() {
-  static const bool registered = [] {
-    Q_INIT_RESOURCE(manual);
-    return true;
-  }();
-  (void)registered;
-}
 
 namespace vesk::gui {
 
 QUrl ManualPage(const QString& page) {
-  RegisterManual();
+  RegisterResources();
   const QString path = page.startsWith(QLatin1String("en/")) || page.startsWith(QLatin1String("ru/"))
                            ? page
                            : QStringLiteral("ru/") + page;
@@ -32,7 +23,7 @@ QUrl ManualPage(const QString& page) {
 }
 
 ManualWindow::ManualWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-  RegisterManual();
+  RegisterResources();
   setObjectName(QStringLiteral("ManualWindow"));
   setWindowTitle(QStringLiteral("Vesk — справка"));
   resize(820, 680);
