@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "gui/common/GuiContext.h"
@@ -56,8 +57,10 @@ class RenderJobControl : public QObject {
   // made and the status bar shows the jobs still running, if any.
   VisualThread* Start(const JobOrder& order);
   // The same for a request a core build has made already, with the
-  // workspace's two photographs.
-  VisualThread* Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2);
+  // workspace's two photographs; their paths name them in the viewer's
+  // caption.
+  VisualThread* Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2,
+                      const std::string& photo1Path = {}, const std::string& photo2Path = {});
 
   // The terminate request of the latest job still running that has not
   // been asked to stop yet; nothing when none runs.
@@ -83,7 +86,7 @@ class RenderJobControl : public QObject {
 
  private:
   VisualThread* StartMade(const std::function<RenderRequest()>& makeRequest, qt::SharedPhoto photo1,
-                          qt::SharedPhoto photo2);
+                          qt::SharedPhoto photo2, const std::string& photo1Path, const std::string& photo2Path);
   void OnJobEnded(VisualThread& job, RenderStatus status, const QString& failure);
   // The status bar for the jobs running now (cleared when none runs).
   void ShowRunning();

@@ -1,7 +1,9 @@
 #include "gui/workspace/WorkspaceWindow.h"
 
+#include <QAction>
 #include <QActionGroup>
 #include <QDialog>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -68,14 +70,16 @@ void WorkspaceWindow::OfferOtherSeparator(QWidget* owner) {
     settings->SetSeparator(other == '.' ? SeparatorChoice::Point : SeparatorChoice::Comma);
 }
 
-QMenu* WorkspaceWindow::AddHelpMenu() {
+QMenu* WorkspaceWindow::AddHelpMenu(const char* manualPage) {
   AddSettingsMenu();
   QMenu* help = menuBar()->addMenu(QStringLiteral("Помощь"));
   help->setObjectName(QStringLiteral("HelpMenu"));
   QAction* contents = help->addAction(QStringLiteral("Справка"));
   contents->setObjectName(QStringLiteral("HelpContents"));
-  connect(contents, &QAction::triggered, this, [this] {
-    if (context_.OpenHelp) context_.OpenHelp(QString::fromLatin1(kHelpFile));
+  contents->setShortcut(QKeySequence::HelpContents);
+  contents->setShortcutContext(Qt::WindowShortcut);
+  connect(contents, &QAction::triggered, this, [this, manualPage] {
+    if (context_.OpenHelp) context_.OpenHelp(QString::fromLatin1(manualPage));
   });
   QAction* about = help->addAction(QStringLiteral("О программе"));
   about->setObjectName(QStringLiteral("HelpAbout"));
