@@ -1,12 +1,15 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "common/VeskError.h"
 #include "estimation/BuildFit.h"
 #include "files/NumberFormat.h"
 #include "files/ReadFailure.h"
 #include "model/VT_Points.h"
+#include "progress/ProgressSink.h"
+#include "qt/ImageFiles.h"
 
 namespace vesk::cli {
 
@@ -31,5 +34,13 @@ void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberF
 // A photograph's size from its file (only the header is read); a missing or
 // unreadable file raises VeskError naming it.
 PhotoSize ReadPhotoSizeOrThrow(const std::string& path);
+
+// Loads a photograph for a command; a missing, unreadable or oversized file
+// raises VeskError naming it, a stop raises Interrupted.
+qt::SharedPhoto LoadPhotographOrThrow(const std::string& path, const CancelToken& cancel);
+// The two views of an MPO file (--stereo-photo) as photographs 1 and 2, or
+// the error that says why not, as LoadPhotographOrThrow does.
+std::pair<qt::SharedPhoto, qt::SharedPhoto> LoadStereoPhotographOrThrow(const std::string& path,
+                                                                        const CancelToken& cancel);
 
 }  // namespace vesk::cli

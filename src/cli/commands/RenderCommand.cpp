@@ -3,11 +3,11 @@
 #include <utility>
 
 #include "CliErrors.h"
+#include "InputFiles.h"
 #include "TerminalProgress.h"
 #include "commands/Commands.h"
 #include "commands/RenderInputs.h"
 #include "common/VeskError.h"
-#include "files/FileCheck.h"
 #include "files/OutputTarget.h"
 #include "model/BuildModeTraits.h"
 #include "qt/ImageFiles.h"
@@ -112,46 +112,11 @@ constexpr const char* kHelp =
 // Far more than any processor this runs on has cores; more would only cost.
 constexpr int kMaxThreads = 256;
 
-// Throws what the command says of a photograph file that did not load
-// (`problem` is not None); `unreadable` names what it could not be read as.
-[[noreturn]] void ThrowPhotoProblem(const std::string& path, qt::PhotoProblem problem, const std::string& failure,
-                                    const char* unreadable) {
-  switch (problem) {
-    case qt::PhotoProblem::Missing:
-      throw VeskError(MissingFileMessage(path));
-    case qt::PhotoProblem::NotAFile:
-      throw VeskError(MissingFileMessage(path) + " (" + failure + ")");
-    case qt::PhotoProblem::TooLarge:
-      throw VeskError(path + ": " + kPhotographTooLarge + " (" + failure + ")");
-    case qt::PhotoProblem::Cancelled:
-      throw Interrupted();
-    case qt::PhotoProblem::None:
-    case qt::PhotoProblem::NotAnImage:
-      break;
-  }
-  throw VeskError(path + ": " + unreadable + " (" + failure + ")");
-}
-
-qt::SharedPhoto LoadPhotograph(const std::string& path, const CancelToken& cancel) {
-  qt::PhotoLoad load = qt::LoadPhoto(path, cancel);
-  if (load.Problem != qt::PhotoProblem::None)
-    ThrowPhotoProblem(path, load.Problem, load.Failure, kPhotographUnreadable);
-  return std::move(load.Photo);
-}
-
 // Refuses, before any work, an output that cannot or must not be written:
 // a folder, a device, a FIFO, a file the user may not write, one of the
 // build's own inputs.
 void CheckOutput(const std::string& output, const std::vector<std::string>& inputs) {
   if (const auto refusal = CheckOutputTarget(output, inputs)) throw VeskError(refusal->Text + ": " + kResultNotWritten);
-}
-
-// The two views of an MPO file as photographs 1 and 2.
-std::pair<qt::SharedPhoto, qt::SharedPhoto> LoadStereoPhotograph(const std::string& path, const CancelToken& cancel) {
-  qt::StereoPhotoLoad load = qt::LoadStereoPhoto(path, cancel);
-  if (load.Problem != qt::PhotoProblem::None)
-    ThrowPhotoProblem(path, load.Problem, load.Failure, qt::kStereoPhotoUnreadable);
-  return {std::move(load.Left), std::move(load.Right)};
 }
 
 // A stereo pair file holds the two views of an anaglyph build, laid out its
@@ -194,10 +159,10 @@ int RunRender(Arguments& args, CliEnvironment& env) {
   const CancelToken cancel(env.Interrupted);
   qt::SharedPhoto photo1, photo2;
   if (!input.StereoPhoto.empty()) {
-    std::tie(photo1, photo2) = LoadStereoPhotograph(input.StereoPhoto, cancel);
+    std::tie(photo1, photo2) = LoadStereoPhotographOrThrow(input.StereoPhoto, cancel);
   } else {
-    photo1 = LoadPhotograph(input.Photo1, cancel);
-    photo2 = LoadPhotograph(input.Photo2, cancel);
+    photo1 = LoadPhotographOrThrow(input.Photo1, cancel);
+    photo2 = LoadPhotographOrThrow(input.Photo2, cancel);
   }
   RenderOptions options;
   options.Threads = threads.value_or(0);
