@@ -32,6 +32,9 @@ void OpenHelp(vesk::gui::MessageBoxes& boxes, const QString& path) {
 int main(int argc, char** argv) {
   // A result being written when the session ends leaves no temporary file.
   vesk::InstallTemporaryFileCleanupOnSignals();
+  // What a killed earlier run of either program left behind goes now.
+  vesk::KeepTemporaryFileJournal(vesk::DefaultTemporaryFileJournal(std::getenv));
+  vesk::RemoveAbandonedTemporaryFiles();
   vesk::gui::VeskApplication app(argc, argv);
   vesk::qt::ConfigureImageReaders();
   // The windows speak Russian whatever the locale, so Qt's own dialogs (the

@@ -459,8 +459,8 @@ void TVisual2_Form::LoadInputSet() {
 void TVisual2_Form::LoadInputSetFrom(const std::string& path) {
   ProjectFields stored;
   if (auto failure = ReadProject(path, stored)) {
-    OwnedUserDialogs unowned(context_.Messages, nullptr);
-    failure->Message.ShowTo(unowned);
+    context_.Messages.Show(nullptr, failure->Message.Icon, QString::fromStdString(failure->Message.Caption),
+                           QString::fromStdString(failure->DetailedText()));
   }
   // Held whole: a relative path of the project means its own folder, also
   // once the current folder has moved on.
@@ -474,13 +474,14 @@ void TVisual2_Form::LoadInputSetFrom(const std::string& path) {
   PathsChanged();
 
   for (Row& row : rows_) {
-    qt::SharedPhoto photo = qt::LoadPhoto(row.Photo->Path()).Photo;
-    if (!photo) {
-      context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-                             QString::fromUtf8(kInputSetReadError));
+    qt::PhotoLoad load = qt::LoadPhoto(row.Photo->Path());
+    if (!load.Photo) {
+      context_.Messages.Show(
+          this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
+          QString::fromUtf8(kInputSetReadError) + "\n" + DescribePhotoFailure(row.Photo->Path(), load));
       return;
     }
-    row.Pane->SetPhoto(std::move(photo));
+    row.Pane->SetPhoto(std::move(load.Photo));
     row.Photo->SetPath(row.Photo->Path());
   }
   for (Row& row : rows_) row.Orientation->SetPath(row.Orientation->Path());

@@ -43,6 +43,8 @@ QStandardItem* Cell(const QString& text, double sortValue, int point) {
 BuildResiduals ResidualsOf(const ReferencePointBuild& build) {
   BuildResiduals residuals;
   residuals.Method = build.Method();
+  residuals.TooManySubsets = build.Choice().TooManySubsets;
+  residuals.PointCount = build.Points1().Count();
   const BuildFitInput input = build.FitInput();
   const TransformCoefficients* sets[] = {&build.Primary(), &build.Second()};
   const std::vector<FitReport>& fits = build.Outcome().Fits;
@@ -52,6 +54,10 @@ BuildResiduals ResidualsOf(const ReferencePointBuild& build) {
         {plan, ComputeResiduals(*sets[f], PointSet(input, plan.Source), PointSet(input, plan.Target))});
   }
   return residuals;
+}
+
+QString TooManySubsetsNote(int points) {
+  return QStringLiteral("Метод наименьших квадратов: для статистического метода точек слишком много (%1)").arg(points);
 }
 
 QString FitTitle(const PlannedFit& fit) { return SetName(fit.Source) + QStringLiteral(" → ") + SetName(fit.Target); }
@@ -111,8 +117,11 @@ void ResidualTable::Clear() {
 void ResidualTable::Show(const BuildResiduals& residuals) {
   model_->removeRows(0, model_->rowCount());
   QStringList lines;
-  lines << (residuals.Method == EstimationMethod::LeastSquares ? QStringLiteral("Метод наименьших квадратов.")
-                                                               : QStringLiteral("Статистический метод."));
+  if (residuals.TooManySubsets)
+    lines << TooManySubsetsNote(residuals.PointCount) + QStringLiteral(".");
+  else
+    lines << (residuals.Method == EstimationMethod::LeastSquares ? QStringLiteral("Метод наименьших квадратов.")
+                                                                 : QStringLiteral("Статистический метод."));
   for (const BuildResiduals::Fit& fit : residuals.Fits) {
     const QString title = FitTitle(fit.Plan);
     if (!fit.Report) {

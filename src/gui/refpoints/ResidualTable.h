@@ -30,10 +30,16 @@ struct BuildResiduals {
     std::optional<ResidualReport> Report;
   };
   EstimationMethod Method = EstimationMethod::Statistics;
+  bool TooManySubsets = false;  // least squares because the statistical method would have taken too long
+  int PointCount = 0;
   std::vector<Fit> Fits;  // plan order: primary, then the second set
 };
 
 BuildResiduals ResidualsOf(const ReferencePointBuild& build);
+
+// Said when the automatic choice took least squares because the statistical
+// method would have taken too long for so many points.
+QString TooManySubsetsNote(int points);
 
 // "снимок 1 → сцена" and the like.
 QString FitTitle(const PlannedFit& fit);

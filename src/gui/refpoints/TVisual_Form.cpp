@@ -404,6 +404,7 @@ void TVisual_Form::StartBuild(BuildCommand command) {
     ShowBuildFailure(*failure, this);
     return;
   }
+  StatusBar().ShowNote(build->Choice().TooManySubsets ? TooManySubsetsNote(build->Points1().Count()) : QString());
   if (build->NeedsBuildArea()) {
     if (dialogs_.BuildArea != nullptr) {
       BindBuildArea();
@@ -485,7 +486,7 @@ void TVisual_Form::LoadInputSetFrom(const std::string& path) {
     // The reader has said why; the input set on the screen stays as it was
     // rather than being emptied by a file that could not be read.
     context_.Messages.Show(nullptr, failure->Message.Icon, QString::fromStdString(failure->Message.Caption),
-                           QString::fromStdString(failure->Message.Text));
+                           QString::fromStdString(failure->DetailedText()));
     return;
   }
   // Paths stored relative to the project stay pointing where they did, even
@@ -498,16 +499,20 @@ void TVisual_Form::LoadInputSetFrom(const std::string& path) {
   header_->Scene().SetPath(fields.SceneReperPoints);
   RefreshMarks();
 
-  const auto loaded = [this](int k) {
+  QString why;  // the photograph that failed, and how
+  const auto loaded = [this, &why](int k) {
     qt::PhotoLoad load = qt::LoadPhoto(RowOf(k).Photo->Path());
-    if (!load.Photo) return false;
+    if (!load.Photo) {
+      why = DescribePhotoFailure(RowOf(k).Photo->Path(), load);
+      return false;
+    }
     RowOf(k).Size = PhotoSize{static_cast<double>(load.Photo->Width()), static_cast<double>(load.Photo->Height())};
     RowOf(k).View->SetPhoto(std::move(load.Photo));
     return true;
   };
   if (!loaded(1) || !loaded(2))
     context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-                           QString::fromUtf8(kInputSetReadError));
+                           QString::fromUtf8(kInputSetReadError) + "\n" + why);
 }
 
 void TVisual_Form::SaveInputSet() {

@@ -171,10 +171,12 @@ void TForm2::ToolButton10Click() {
                                   QString::fromStdString("Файл " + BareName(path) + " уже существует. Перезаписать?")))
     return;
   std::string reason;
-  if (!qt::SaveImage(*result_, path, &reason))
-    context_.Messages.Show(
-        this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-        QString::fromUtf8(kResultNotWritten) + "\n" + chosen + ": " + QString::fromLocal8Bit(reason.c_str()));
+  if (!qt::SaveImage(*result_, path, &reason)) {
+    // The writers' reasons name the file already.
+    if (reason.find(path) == std::string::npos) reason = path + ": " + reason;
+    context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
+                           QString::fromUtf8(kResultNotWritten) + "\n" + qt::FileNameToQString(reason));
+  }
 }
 
 void TForm2::ToolButton11Click() {
