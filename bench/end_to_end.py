@@ -11,15 +11,18 @@ result, on one thread:
 
 in BMP and in PNG. OpenCV does it with cv2.imread, cv2.warpPerspective
 (INTER_NEAREST, WARP_INVERSE_MAP, white border) and cv2.imwrite after
-cv2.setNumThreads(1). The runs of both alternate; the script prints the
-median wall time of each, the median ratio vesk / OpenCV, OpenCV's time for
-the work alone (without starting the interpreter and importing cv2), the
-rendering time vesk-cli reports, and each process's peak resident memory,
-also as a multiple of the bytes of the two photographs and the result.
+cv2.setNumThreads(N) (--threads, 1 by default). The runs of both alternate;
+the script prints the median wall time of each, the median ratio
+vesk / OpenCV, OpenCV's time for the work alone (without starting the
+interpreter and importing cv2), the rendering time vesk-cli reports beside
+OpenCV's for the same step (from the first warp to the finished result, its
+fresh memory included) and their ratio, and each process's peak resident
+memory, also as a multiple of the bytes of the two photographs and the
+result.
 
 Needs a Python with numpy and cv2 (Debian: python3-opencv); the script finds
 one or takes --python. Usage:
-  bench/end_to_end.py [--vesk-cli build/src/cli/vesk-cli] [--runs 5] [--keep DIR]
+  bench/end_to_end.py [--vesk-cli build/src/cli/vesk-cli] [--runs 5] [--threads 1] [--keep DIR]
 """
 
 import argparse
@@ -55,10 +58,11 @@ if not cv2.imwrite(path, pixels):
 # the write.
 OPENCV_WORKER = r"""
 import sys, time, json, numpy, cv2
-cv2.setNumThreads(1)
 mode, photo1, photo2, out = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
 maps = json.loads(sys.argv[5])
 area = json.loads(sys.argv[6])
+threads = int(sys.argv[7])
+cv2.setNumThreads(0 if threads == 1 else threads)
 
 def matrix(stored):
     a0, a1, a2, c0, c1, b0, b1, b2 = stored
@@ -71,6 +75,7 @@ first = cv2.imread(photo1, cv2.IMREAD_COLOR)
 second = cv2.imread(photo2, cv2.IMREAD_COLOR)
 if first is None or second is None:
     sys.exit("cannot read the photographs")
+render_start = time.perf_counter()
 if mode == 7:
     size = (second.shape[1], second.shape[0])
     result = cv2.warpPerspective(first, matrix(maps[0]), size, flags=flags, borderValue=white)
@@ -84,9 +89,11 @@ else:
     grey1 = cv2.cvtColor(one, cv2.COLOR_BGR2GRAY)
     grey2 = cv2.cvtColor(two, cv2.COLOR_BGR2GRAY)
     result = cv2.merge([numpy.zeros_like(grey1), grey1, grey2])  # blue 0, green first, red second
+render_time = time.perf_counter() - render_start
 if not cv2.imwrite(out, result):
     sys.exit("cannot write " + out)
 print("work: %.6f" % (time.perf_counter() - start))
+print("render: %.6f" % render_time)
 """
 
 
@@ -129,6 +136,7 @@ def main():
     parser.add_argument("--vesk-cli", default=os.path.join(root, "build", "src", "cli", "vesk-cli"))
     parser.add_argument("--python", help="a Python with numpy and cv2")
     parser.add_argument("--runs", type=int, default=5, help="runs of each program per case")
+    parser.add_argument("--threads", type=int, default=1, help="threads of both programs")
     parser.add_argument("--keep", help="folder for the photographs and results (default: a temporary one)")
     parser.add_argument("--cases", default="7-bmp,11-bmp,7-png,11-png")
     args = parser.parse_args()
@@ -138,10 +146,10 @@ def main():
     folder = args.keep or tempfile.mkdtemp(prefix="vesk-end-to-end-")
     os.makedirs(folder, exist_ok=True)
 
-    print("vesk-cli: %s\nOpenCV: %s (%s)\nphotographs: %d x %d random noise, %d runs each, alternating\n" %
+    print("vesk-cli: %s\nOpenCV: %s (%s)\nphotographs: %d x %d random noise, %d runs each, alternating, %d thread(s)\n" %
           (args.vesk_cli, subprocess.run([python, "-c", "import cv2; print(cv2.__version__)"],
                                          capture_output=True, text=True).stdout.strip(), python,
-           WIDTH, HEIGHT, args.runs))
+           WIDTH, HEIGHT, args.runs, args.threads))
     picture_mb = WIDTH * HEIGHT * 3 / 2**20
     rows = []
     for case in args.cases.split(","):
@@ -154,7 +162,7 @@ def main():
         vesk_out = os.path.join(folder, "vesk_mode%d.%s" % (mode, kind))
         cv_out = os.path.join(folder, "opencv_mode%d.%s" % (mode, kind))
         vesk = [args.vesk_cli, "render", "--photo1", photos[0], "--photo2", photos[1], "--mode", str(mode),
-                "--threads", "1", "--timing", "-o", vesk_out]
+                "--threads", str(args.threads), "--timing", "-o", vesk_out]
         if mode == 7:
             vesk += ["--transform1", stored_text(MAP_SECOND_TO_FIRST)]
             maps = [MAP_SECOND_TO_FIRST]
@@ -164,9 +172,9 @@ def main():
             maps = [MAP_SCENE_TO_FIRST, MAP_SCENE_TO_SECOND]
         opencv = [python, "-c", OPENCV_WORKER, str(mode), photos[0], photos[1], cv_out,
                   "[" + ",".join("[" + stored_text(m) + "]" for m in maps) + "]",
-                  "[" + ",".join(repr(v) for v in AREA) + "]"]
+                  "[" + ",".join(repr(v) for v in AREA) + "]", str(args.threads)]
         vesk_times, vesk_peaks, render_times = [], [], []
-        cv_times, cv_peaks, cv_work = [], [], []
+        cv_times, cv_peaks, cv_work, cv_render = [], [], [], []
         for _ in range(args.runs):
             wall, peak, _, err = run_with_peak(vesk)
             vesk_times.append(wall)
@@ -178,25 +186,32 @@ def main():
             cv_times.append(wall)
             cv_peaks.append(peak)
             cv_work.append(float(re.search(r"work: ([0-9.]+)", out).group(1)))
+            cv_render.append(float(re.search(r"render: ([0-9.]+)", out).group(1)))
         ratios = [v / c for v, c in zip(vesk_times, cv_times)]
         work_ratios = [v / c for v, c in zip(vesk_times, cv_work)]
         data_mb = 3 * picture_mb  # two photographs and a result of the same size
+        render_ratios = [v / c for v, c in zip(render_times, cv_render)]
         rows.append((case, statistics.median(vesk_times), statistics.median(render_times) if render_times else None,
                      statistics.median(cv_times), statistics.median(cv_work), statistics.median(ratios),
-                     statistics.median(work_ratios), max(vesk_peaks), max(cv_peaks), data_mb))
-        print("%s: vesk %s s, OpenCV %s s" % (case, " ".join("%.3f" % t for t in vesk_times),
-                                              " ".join("%.3f" % t for t in cv_times)), flush=True)
+                     statistics.median(work_ratios), statistics.median(cv_render),
+                     statistics.median(render_ratios) if render_ratios else None, max(vesk_peaks), max(cv_peaks),
+                     data_mb))
+        print("%s: vesk %s s (render %s), OpenCV %s s (render %s)" %
+              (case, " ".join("%.3f" % t for t in vesk_times), " ".join("%.3f" % t for t in render_times),
+               " ".join("%.3f" % t for t in cv_times), " ".join("%.3f" % t for t in cv_render)), flush=True)
     print()
-    print("%-7s %9s %9s %9s %9s %9s %9s %9s %9s %8s %8s" %
-          ("case", "vesk s", "render s", "cv s", "cv work", "ratio", "ratio/wk", "vesk MB", "cv MB", "vesk x",
-           "cv x"))
-    for case, vt, rt, ct, cw, ratio, wratio, vp, cp, data in rows:
-        print("%-7s %9.3f %9s %9.3f %9.3f %9.2f %9.2f %9.0f %9.0f %8.2f %8.2f" %
-              (case, vt, "%.3f" % rt if rt is not None else "-", ct, cw, ratio, wratio, vp, cp, vp / data,
-               cp / data))
+    print("%-7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %8s %8s" %
+          ("case", "vesk s", "render s", "cv s", "cv work", "ratio", "ratio/wk", "cv rend", "rend rat", "vesk MB",
+           "cv MB", "vesk x", "cv x"))
+    for case, vt, rt, ct, cw, ratio, wratio, cr, rratio, vp, cp, data in rows:
+        print("%-7s %9.3f %9s %9.3f %9.3f %9.2f %9.2f %9.3f %9s %9.0f %9.0f %8.2f %8.2f" %
+              (case, vt, "%.3f" % rt if rt is not None else "-", ct, cw, ratio, wratio, cr,
+               "%.2f" % rratio if rratio is not None else "-", vp, cp, vp / data, cp / data))
     print("\nvesk s, cv s: median wall time of the whole process; render s: the rendering alone as vesk-cli\n"
           "reports it; cv work: OpenCV from the first imread to the end of imwrite (no interpreter start,\n"
           "no import); ratio: median of vesk / OpenCV per pair of runs, ratio/wk: against OpenCV's work alone;\n"
+          "cv rend: OpenCV's rendering step alone (warps and colour steps, fresh result memory included),\n"
+          "rend rat: median of vesk-cli's render time / cv rend per pair of runs;\n"
           "MB: peak resident memory; x: that peak over the bytes of the photographs and the result (%.0f MB)." %
           (3 * picture_mb))
     if not args.keep:

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-image-formats-plugins qt6-wayland qt6-translations-l10n zlib1g-dev
+  libopencv-dev
   libgtest-dev libbenchmark-dev
   clang clang-14 libclang-rt-14-dev clang-format
   xvfb xauth
@@ -15,7 +16,8 @@ packages=(
 # qt6-wayland lets vesk open on a Wayland session without XWayland, and
 # fonts-dejavu-core gives the Russian windows a font with Cyrillic;
 # qt6-translations-l10n puts Qt's own dialogs into Russian too, and zlib1g-dev
-# is what the PNG writer compresses with.
+# is what the PNG writer compresses with; libopencv-dev gives the automatic
+# point search its feature detector, matcher and robust fitting.
 
 missing=()
 for package in "${packages[@]}"; do

@@ -5,10 +5,7 @@ namespace vesk::cli {
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
-      CheckCommand(),
-      FitCommand(),
-      OrientCommand(),
-      RenderCommand(),
+      CheckCommand(), FitCommand(), MatchCommand(), OrientCommand(), RenderCommand(),
   };
   return commands;
 }

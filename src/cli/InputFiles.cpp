@@ -1,6 +1,7 @@
 #include "InputFiles.h"
 
 #include "CliContext.h"
+#include "CliErrors.h"
 #include "common/VeskError.h"
 #include "files/CoordinateFile.h"
 #include "files/FileCheck.h"
@@ -50,6 +51,25 @@ PhotoSize ReadPhotoSizeOrThrow(const std::string& path) {
   const std::optional<PictureSize> size = qt::ReadImageSize(path);
   if (!size) throw VeskError(path + ": " + kPhotographUnreadable);
   return PhotoSize{static_cast<double>(size->Width), static_cast<double>(size->Height)};
+}
+
+qt::SharedPhoto LoadPhotographOrThrow(const std::string& path, const CancelToken& cancel) {
+  qt::PhotoLoad load = qt::LoadPhoto(path, cancel);
+  switch (load.Problem) {
+    case qt::PhotoProblem::None:
+      return std::move(load.Photo);
+    case qt::PhotoProblem::Missing:
+      throw VeskError(MissingFileMessage(path));
+    case qt::PhotoProblem::NotAFile:
+      throw VeskError(MissingFileMessage(path) + " (" + load.Failure + ")");
+    case qt::PhotoProblem::TooLarge:
+      throw VeskError(path + ": " + kPhotographTooLarge + " (" + load.Failure + ")");
+    case qt::PhotoProblem::Cancelled:
+      throw Interrupted();
+    case qt::PhotoProblem::NotAnImage:
+      break;
+  }
+  throw VeskError(path + ": " + kPhotographUnreadable + " (" + load.Failure + ")");
 }
 
 }  // namespace vesk::cli

@@ -7,6 +7,8 @@
 #include "files/NumberFormat.h"
 #include "files/ReadFailure.h"
 #include "model/VT_Points.h"
+#include "progress/ProgressSink.h"
+#include "qt/ImageFiles.h"
 
 namespace vesk::cli {
 
@@ -31,5 +33,9 @@ void ReadPointsOrThrow(const std::string& path, VT_Points& points, const NumberF
 // A photograph's size from its file (only the header is read); a missing or
 // unreadable file raises VeskError naming it.
 PhotoSize ReadPhotoSizeOrThrow(const std::string& path);
+
+// Loads a photograph for a command; a missing, unreadable or oversized file
+// raises VeskError naming it, a stop raises Interrupted.
+qt::SharedPhoto LoadPhotographOrThrow(const std::string& path, const CancelToken& cancel);
 
 }  // namespace vesk::cli

@@ -8,5 +8,6 @@ Command CheckCommand();
 Command OrientCommand();
 Command FitCommand();
 Command RenderCommand();
+Command MatchCommand();
 
 }  // namespace vesk::cli

@@ -1,11 +1,11 @@
 #include <chrono>
 
 #include "CliErrors.h"
+#include "InputFiles.h"
 #include "TerminalProgress.h"
 #include "commands/Commands.h"
 #include "commands/RenderInputs.h"
 #include "common/VeskError.h"
-#include "files/FileCheck.h"
 #include "files/OutputTarget.h"
 #include "qt/ImageFiles.h"
 #include "render/RenderEngine.h"
@@ -82,25 +82,6 @@ constexpr const char* kHelp =
 // Far more than any processor this runs on has cores; more would only cost.
 constexpr int kMaxThreads = 256;
 
-qt::SharedPhoto LoadPhotograph(const std::string& path, const CancelToken& cancel) {
-  qt::PhotoLoad load = qt::LoadPhoto(path, cancel);
-  switch (load.Problem) {
-    case qt::PhotoProblem::None:
-      return std::move(load.Photo);
-    case qt::PhotoProblem::Missing:
-      throw VeskError(MissingFileMessage(path));
-    case qt::PhotoProblem::NotAFile:
-      throw VeskError(MissingFileMessage(path) + " (" + load.Failure + ")");
-    case qt::PhotoProblem::TooLarge:
-      throw VeskError(path + ": " + kPhotographTooLarge + " (" + load.Failure + ")");
-    case qt::PhotoProblem::Cancelled:
-      throw Interrupted();
-    case qt::PhotoProblem::NotAnImage:
-      break;
-  }
-  throw VeskError(path + ": " + kPhotographUnreadable + " (" + load.Failure + ")");
-}
-
 // Refuses, before any work, an output that cannot or must not be written:
 // a folder, a device, a FIFO, a file the user may not write, one of the
 // build's own inputs.
@@ -130,8 +111,8 @@ int RunRender(Arguments& args, CliEnvironment& env) {
   if (projectOptions) input = RenderInputFromProject(*projectOptions, env);
 
   const CancelToken cancel(env.Interrupted);
-  const qt::SharedPhoto photo1 = LoadPhotograph(input.Photo1, cancel);
-  const qt::SharedPhoto photo2 = LoadPhotograph(input.Photo2, cancel);
+  const qt::SharedPhoto photo1 = LoadPhotographOrThrow(input.Photo1, cancel);
+  const qt::SharedPhoto photo2 = LoadPhotographOrThrow(input.Photo2, cancel);
   RenderOptions options;
   options.Threads = threads.value_or(0);
   const auto start = std::chrono::steady_clock::now();

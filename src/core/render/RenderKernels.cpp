@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstring>
 
-// The kernels are written once with GCC vector types and compiled three
-// times: for the x86-64 baseline (four-lane vectors split into SSE2
-// operations), with AVX2 (four lanes) and with AVX-512 (eight lanes), chosen
-// at run time. Each lane runs exactly the scalar operations in the scalar
-// order, so all give the bits of the plain evaluation; there is no fused
-// multiply-add (not enabled, and the build forbids contraction).
+// The kernels come in three sets chosen at run time: the x86-64 baseline
+// (GCC vector types on two SSE2 lanes), AVX2 (four lanes) and AVX-512 (eight
+// lanes, with a byte-permute set for the pixel transfers). Each lane runs
+// exactly the scalar operations in the scalar order, so all give the bits of
+// the plain evaluation; there is no fused multiply-add (not enabled, and the
+// build forbids contraction).
 
 // The vector helpers below are always inlined and internal, so the ABI of
 // passing wide vectors without AVX never applies.
@@ -29,20 +29,6 @@ struct Lanes;
 template <>
 struct Lanes<2> {
   typedef double D __attribute__((vector_size(16)));
-  typedef long long L __attribute__((vector_size(16)));
-  typedef int I __attribute__((vector_size(8)));
-};
-template <>
-struct Lanes<4> {
-  typedef double D __attribute__((vector_size(32)));
-  typedef long long L __attribute__((vector_size(32)));
-  typedef int I __attribute__((vector_size(16)));
-};
-template <>
-struct Lanes<8> {
-  typedef double D __attribute__((vector_size(64)));
-  typedef long long L __attribute__((vector_size(64)));
-  typedef int I __attribute__((vector_size(32)));
 };
 
 #define VESK_INLINE inline __attribute__((always_inline))
@@ -90,30 +76,6 @@ VESK_INLINE std::int32_t PixelOffset(const PixelRule& rule, double x, double y) 
   return rule.Outside;
 }
 
-// The same rule on N lanes.
-template <int N, bool Guarded, bool RowFlipped>
-VESK_INLINE typename Lanes<N>::I PixelOffsetLanes(const PixelRule& rule, typename Lanes<N>::D x,
-                                                  typename Lanes<N>::D y) {
-  using D = typename Lanes<N>::D;
-  using I = typename Lanes<N>::I;
-  const D zero = Splat<N, D>(0.0), minusOne = Splat<N, D>(-1.0);
-  const D column = x + Splat<N, D>(rule.OffsetX);
-  const D row = RowFlipped ? Splat<N, D>(rule.OffsetY) - y * Splat<N, D>(rule.ScaleY) : y;
-  const auto inside =
-      (column > minusOne) & (column < Splat<N, D>(rule.Width)) & (row > minusOne) & (row < Splat<N, D>(rule.Height));
-  const I columnIndex = __builtin_convertvector(inside ? column : zero, I);
-  const I rowIndex = __builtin_convertvector(inside ? row : zero, I);
-  I offset = __builtin_convertvector(inside, I)
-                 ? rowIndex * Splat<N, I>(rule.Stride) + columnIndex * Splat<N, I>(rule.PixelBytes)
-                 : Splat<N, I>(rule.Outside);
-  if (Guarded) {
-    const auto guard =
-        (x > zero) & (x < Splat<N, D>(rule.GuardWidth)) & (y > zero) & (y < Splat<N, D>(rule.GuardHeight));
-    offset = __builtin_convertvector(guard, I) ? offset : Splat<N, I>(kSkip);
-  }
-  return offset;
-}
-
 // The samples from `first` on, one at a time, after a vector kernel has done
 // the rest; then, when any sample of the row faulted, the index of the first
 // one that did (-1 when none).
@@ -155,7 +117,7 @@ VESK_INLINE int FinishMapPoints(const JobTransform& t, const PixelRule& rule, co
 // v - v is 0 for a finite v and NaN for an infinite or NaN one; a zero
 // denominator always leaves an infinite or NaN quotient. So a sum of these
 // differences stays 0 exactly while no sample faults.
-template <int N, bool Guarded, bool RowFlipped, bool VectorOffsets>
+template <int N>
 VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
                                   std::int32_t* offsets, double* xs, double* ys) {
   using D = typename Lanes<N>::D;
@@ -168,11 +130,7 @@ VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, 
     const D x = ((Load<D>(columns.A0x + i) + a1y) + a2) / d;
     const D y = ((Load<D>(columns.B0x + i) + b1y) + b2) / d;
     faults = faults + (((d - d) + (x - x)) + (y - y));
-    if (VectorOffsets) {
-      Store(offsets + i, PixelOffsetLanes<N, Guarded, RowFlipped>(rule, x, y));
-    } else {
-      for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
-    }
+    for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
     if (xs != nullptr) {
       Store(xs + i, x);
       Store(ys + i, y);
@@ -183,19 +141,7 @@ VESK_INLINE int MapRowOffsetsBody(const MapColumns& columns, const MapRow& row, 
   return FinishMapRow(columns, row, rule, i, count, ok, offsets, xs, ys);
 }
 
-template <int N, bool VectorOffsets>
-VESK_INLINE int MapRowOffsetsDispatch(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
-                                      std::int32_t* offsets, double* xs, double* ys) {
-  if (rule.Guarded)
-    return rule.RowFlipped
-               ? MapRowOffsetsBody<N, true, true, VectorOffsets>(columns, row, rule, count, offsets, xs, ys)
-               : MapRowOffsetsBody<N, true, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
-  return rule.RowFlipped
-             ? MapRowOffsetsBody<N, false, true, VectorOffsets>(columns, row, rule, count, offsets, xs, ys)
-             : MapRowOffsetsBody<N, false, false, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);
-}
-
-template <int N, bool VectorOffsets, bool Guarded, bool RowFlipped>
+template <int N>
 VESK_INLINE int MapPointOffsetsBody(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
                                     int count, std::int32_t* offsets) {
   using D = typename Lanes<N>::D;
@@ -210,45 +156,143 @@ VESK_INLINE int MapPointOffsetsBody(const JobTransform& t, const PixelRule& rule
     const D x = (a0 * vp + a1 * vq + a2) / d;
     const D y = (b0 * vp + b1 * vq + b2) / d;
     faults = faults + (((d - d) + (x - x)) + (y - y));
-    if (VectorOffsets) {
-      Store(offsets + i, PixelOffsetLanes<N, Guarded, RowFlipped>(rule, x, y));
-    } else {
-      for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
-    }
+    for (int k = 0; k < N; ++k) offsets[i + k] = PixelOffset(rule, x[k], y[k]);
   }
   bool ok = true;
   for (int k = 0; k < N; ++k) ok = ok && faults[k] == 0.0;
   return FinishMapPoints(t, rule, p, q, i, count, ok, offsets);
 }
 
-template <int N, bool VectorOffsets>
-VESK_INLINE int MapPointOffsetsDispatch(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
-                                        int count, std::int32_t* offsets) {
-  if (rule.Guarded)
-    return rule.RowFlipped ? MapPointOffsetsBody<N, VectorOffsets, true, true>(t, rule, p, q, count, offsets)
-                           : MapPointOffsetsBody<N, VectorOffsets, true, false>(t, rule, p, q, count, offsets);
-  return rule.RowFlipped ? MapPointOffsetsBody<N, VectorOffsets, false, true>(t, rule, p, q, count, offsets)
-                         : MapPointOffsetsBody<N, VectorOffsets, false, false>(t, rule, p, q, count, offsets);
+// The x86-64 baseline: two lanes of SSE2 arithmetic, pixel offsets lane by
+// lane (wide comparisons without AVX2 come out no faster).
+int MapRowOffsetsSse2(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                      std::int32_t* offsets, double* xs, double* ys) {
+  return MapRowOffsetsBody<2>(columns, row, rule, count, offsets, xs, ys);
+}
+int MapPointOffsetsSse2(const JobTransform& t, const PixelRule& rule, const double* p, const double* q, int count,
+                        std::int32_t* offsets) {
+  return MapPointOffsetsBody<2>(t, rule, p, q, count, offsets);
 }
 
-#define VESK_KERNEL_SET(Suffix, N, VectorOffsets, ...)                                                            \
-  [[maybe_unused]] __VA_ARGS__ int MapRowOffsets##Suffix(const MapColumns& columns, const MapRow& row,            \
-                                                         const PixelRule& rule, int count, std::int32_t* offsets, \
-                                                         double* xs, double* ys) {                                \
-    return MapRowOffsetsDispatch<N, VectorOffsets>(columns, row, rule, count, offsets, xs, ys);                   \
-  }                                                                                                               \
-  [[maybe_unused]] __VA_ARGS__ int MapPointOffsets##Suffix(const JobTransform& t, const PixelRule& rule,          \
-                                                           const double* p, const double* q, int count,           \
-                                                           std::int32_t* offsets) {                               \
-    return MapPointOffsetsDispatch<N, VectorOffsets>(t, rule, p, q, count, offsets);                              \
-  }
+// The map kernels on AVX2: four lanes, the pixel rule's comparisons and
+// conversions kept in vector registers.
+#define VESK_AVX2 __attribute__((target("avx2")))
 
-// Comparisons of wide vectors without AVX2 or with AVX-512 mask registers
-// come out lane by lane from the generic vectors, so the baseline and the
-// AVX-512 set compute pixel offsets per lane (AVX-512 has its own kernel).
-VESK_KERNEL_SET(Sse2, 2, false)
-VESK_KERNEL_SET(Avx2, 4, true, __attribute__((target("avx2"))))
-VESK_KERNEL_SET(Avx512Generic, 8, false, __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw"))))
+struct RuleLanes256 {
+  __m256d OffsetX, OffsetY, ScaleY, MinusOne, Zero, Width, Height, GuardWidth, GuardHeight;
+  __m128i Stride, PixelBytes, Outside, Skip;
+};
+
+VESK_AVX2 VESK_INLINE RuleLanes256 SplatRule256(const PixelRule& rule) {
+  return RuleLanes256{_mm256_set1_pd(rule.OffsetX),
+                      _mm256_set1_pd(rule.OffsetY),
+                      _mm256_set1_pd(rule.ScaleY),
+                      _mm256_set1_pd(-1.0),
+                      _mm256_setzero_pd(),
+                      _mm256_set1_pd(rule.Width),
+                      _mm256_set1_pd(rule.Height),
+                      _mm256_set1_pd(rule.GuardWidth),
+                      _mm256_set1_pd(rule.GuardHeight),
+                      _mm_set1_epi32(rule.Stride),
+                      _mm_set1_epi32(rule.PixelBytes),
+                      _mm_set1_epi32(rule.Outside),
+                      _mm_set1_epi32(kSkip)};
+}
+
+// Four 64-bit lane masks as four 32-bit ones.
+VESK_AVX2 VESK_INLINE __m128i NarrowMask(__m256d mask) {
+  const __m256i narrowed =
+      _mm256_permutevar8x32_epi32(_mm256_castpd_si256(mask), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
+  return _mm256_castsi256_si128(narrowed);
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX2 VESK_INLINE __m128i Offsets256(const RuleLanes256& r, __m256d x, __m256d y) {
+  const __m256d column = _mm256_add_pd(x, r.OffsetX);
+  const __m256d row = RowFlipped ? _mm256_sub_pd(r.OffsetY, _mm256_mul_pd(y, r.ScaleY)) : y;
+  // trunc(v) lies in 0..n-1 exactly when -1 < v < n; lanes outside convert
+  // a zero instead.
+  const __m256d inside = _mm256_and_pd(
+      _mm256_and_pd(_mm256_cmp_pd(column, r.MinusOne, _CMP_GT_OQ), _mm256_cmp_pd(column, r.Width, _CMP_LT_OQ)),
+      _mm256_and_pd(_mm256_cmp_pd(row, r.MinusOne, _CMP_GT_OQ), _mm256_cmp_pd(row, r.Height, _CMP_LT_OQ)));
+  const __m128i columnIndex = _mm256_cvttpd_epi32(_mm256_and_pd(inside, column));
+  const __m128i rowIndex = _mm256_cvttpd_epi32(_mm256_and_pd(inside, row));
+  __m128i offset = _mm_add_epi32(_mm_mullo_epi32(rowIndex, r.Stride), _mm_mullo_epi32(columnIndex, r.PixelBytes));
+  offset = _mm_blendv_epi8(r.Outside, offset, NarrowMask(inside));
+  if (Guarded) {
+    const __m256d guard =
+        _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(x, r.Zero, _CMP_GT_OQ), _mm256_cmp_pd(x, r.GuardWidth, _CMP_LT_OQ)),
+                      _mm256_and_pd(_mm256_cmp_pd(y, r.Zero, _CMP_GT_OQ), _mm256_cmp_pd(y, r.GuardHeight, _CMP_LT_OQ)));
+    offset = _mm_blendv_epi8(r.Skip, offset, NarrowMask(guard));
+  }
+  return offset;
+}
+
+VESK_AVX2 VESK_INLINE bool NoFault256(__m256d faults) {
+  return _mm256_movemask_pd(_mm256_cmp_pd(faults, _mm256_setzero_pd(), _CMP_NEQ_UQ)) == 0;
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX2 inline int MapRowOffsetsAvx2Body(const MapColumns& columns, const MapRow& row, const PixelRule& rule,
+                                           int count, std::int32_t* offsets, double* xs, double* ys) {
+  const __m256d a1y = _mm256_set1_pd(row.A1y), b1y = _mm256_set1_pd(row.B1y), c1y = _mm256_set1_pd(row.C1y);
+  const __m256d a2 = _mm256_set1_pd(row.A2), b2 = _mm256_set1_pd(row.B2), one = _mm256_set1_pd(1.0);
+  const RuleLanes256 lanes = SplatRule256(rule);
+  __m256d faults = _mm256_setzero_pd();
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(columns.C0x + i), c1y), one);
+    const __m256d x = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(columns.A0x + i), a1y), a2), d);
+    const __m256d y = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(columns.B0x + i), b1y), b2), d);
+    faults = _mm256_add_pd(faults,
+                           _mm256_add_pd(_mm256_add_pd(_mm256_sub_pd(d, d), _mm256_sub_pd(x, x)), _mm256_sub_pd(y, y)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(offsets + i), Offsets256<Guarded, RowFlipped>(lanes, x, y));
+    if (xs != nullptr) {
+      _mm256_storeu_pd(xs + i, x);
+      _mm256_storeu_pd(ys + i, y);
+    }
+  }
+  return FinishMapRow(columns, row, rule, i, count, NoFault256(faults), offsets, xs, ys);
+}
+
+VESK_AVX2 int MapRowOffsetsAvx2(const MapColumns& columns, const MapRow& row, const PixelRule& rule, int count,
+                                std::int32_t* offsets, double* xs, double* ys) {
+  if (rule.Guarded)
+    return rule.RowFlipped ? MapRowOffsetsAvx2Body<true, true>(columns, row, rule, count, offsets, xs, ys)
+                           : MapRowOffsetsAvx2Body<true, false>(columns, row, rule, count, offsets, xs, ys);
+  return rule.RowFlipped ? MapRowOffsetsAvx2Body<false, true>(columns, row, rule, count, offsets, xs, ys)
+                         : MapRowOffsetsAvx2Body<false, false>(columns, row, rule, count, offsets, xs, ys);
+}
+
+template <bool Guarded, bool RowFlipped>
+VESK_AVX2 inline int MapPointOffsetsAvx2Body(const JobTransform& t, const PixelRule& rule, const double* p,
+                                             const double* q, int count, std::int32_t* offsets) {
+  const __m256d a0 = _mm256_set1_pd(t.A0()), a1 = _mm256_set1_pd(t.A1()), a2 = _mm256_set1_pd(t.A2());
+  const __m256d b0 = _mm256_set1_pd(t.B0()), b1 = _mm256_set1_pd(t.B1()), b2 = _mm256_set1_pd(t.B2());
+  const __m256d c0 = _mm256_set1_pd(t.C0()), c1 = _mm256_set1_pd(t.C1()), one = _mm256_set1_pd(1.0);
+  const RuleLanes256 lanes = SplatRule256(rule);
+  __m256d faults = _mm256_setzero_pd();
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m256d vp = _mm256_loadu_pd(p + i), vq = _mm256_loadu_pd(q + i);
+    const __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(c0, vp), _mm256_mul_pd(c1, vq)), one);
+    const __m256d x = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(a0, vp), _mm256_mul_pd(a1, vq)), a2), d);
+    const __m256d y = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(b0, vp), _mm256_mul_pd(b1, vq)), b2), d);
+    faults = _mm256_add_pd(faults,
+                           _mm256_add_pd(_mm256_add_pd(_mm256_sub_pd(d, d), _mm256_sub_pd(x, x)), _mm256_sub_pd(y, y)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(offsets + i), Offsets256<Guarded, RowFlipped>(lanes, x, y));
+  }
+  return FinishMapPoints(t, rule, p, q, i, count, NoFault256(faults), offsets);
+}
+
+VESK_AVX2 int MapPointOffsetsAvx2(const JobTransform& t, const PixelRule& rule, const double* p, const double* q,
+                                  int count, std::int32_t* offsets) {
+  if (rule.Guarded)
+    return rule.RowFlipped ? MapPointOffsetsAvx2Body<true, true>(t, rule, p, q, count, offsets)
+                           : MapPointOffsetsAvx2Body<true, false>(t, rule, p, q, count, offsets);
+  return rule.RowFlipped ? MapPointOffsetsAvx2Body<false, true>(t, rule, p, q, count, offsets)
+                         : MapPointOffsetsAvx2Body<false, false>(t, rule, p, q, count, offsets);
+}
 
 #define VESK_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw")))
 
@@ -565,11 +609,217 @@ VESK_AVX512_BYTES void ScatterRow16Avx512(const std::int32_t* targets, const std
   }
 }
 
+// The anaglyph and scatter kernels once more on AVX2, for the processors
+// that have it without AVX-512: eight pixels a step where AVX-512 takes
+// sixteen, with the same integer arithmetic and so the same bytes.
+#define VESK_AVX2_BYTES __attribute__((target("avx2")))
+
+// Byte shuffles within each 128-bit lane: four pixels of 3 bytes into four
+// 4-byte words (the low lane from bytes 0..11 of its load, the high lane from
+// bytes 4..15 of a load 8 bytes further on), and back.
+struct LanePermutations256 {
+  alignas(32) std::int8_t Spread[32];
+  alignas(32) std::int8_t Pack[32];
+  constexpr LanePermutations256() : Spread{}, Pack{} {
+    for (int i = 0; i < 32; ++i) {
+      const int pixel = (i % 16) / 4, byte = i % 4, base = i < 16 ? 0 : 4;
+      Spread[i] = static_cast<std::int8_t>(byte < 3 ? base + 3 * pixel + byte : -128);
+      const int packed = i % 16;
+      Pack[i] = static_cast<std::int8_t>(packed < 12 ? 4 * (packed / 3) + packed % 3 : -128);
+    }
+  }
+};
+constexpr LanePermutations256 kLanePermutations;
+
+VESK_AVX2_BYTES VESK_INLINE __m256i Load256(const void* p) {
+  return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+// Eight pixels of 3 bytes read along a row, exactly the 24 bytes, as words.
+VESK_AVX2_BYTES VESK_INLINE __m256i SpreadPixels256(const std::uint8_t* from) {
+  const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+  const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8));
+  return _mm256_shuffle_epi8(_mm256_setr_m128i(low, high), Load256(kLanePermutations.Spread));
+}
+
+// Eight words packed into their 24 bytes of R, G, B (the low 24 bytes).
+VESK_AVX2_BYTES VESK_INLINE __m256i PackPixels256(__m256i words) {
+  const __m256i packed = _mm256_shuffle_epi8(words, Load256(kLanePermutations.Pack));
+  return _mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+}
+
+VESK_AVX2_BYTES VESK_INLINE void Store24(std::uint8_t* to, __m256i bytes) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm256_castsi256_si128(bytes));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(to + 16), _mm256_extracti128_si256(bytes, 1));
+}
+
+VESK_AVX2_BYTES VESK_INLINE __m256i Load24(const std::uint8_t* from) {
+  return _mm256_setr_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)),
+                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + 16)));
+}
+
+// Writes the words of the lanes whose `keep` is all ones as 24 bytes of R,
+// G, B; the other pixels keep their bytes. Nothing outside the 24 bytes is
+// touched.
+VESK_AVX2_BYTES VESK_INLINE void StorePixels256(std::uint8_t* to, __m256i words, __m256i keep) {
+  const __m256i packed = PackPixels256(words);
+  const int kept = _mm256_movemask_ps(_mm256_castsi256_ps(keep));
+  if (kept == 0xFF) {
+    Store24(to, packed);
+  } else if (kept != 0) {
+    const __m256i bytes = PackPixels256(keep);
+    Store24(to, _mm256_blendv_epi8(Load24(to), packed, bytes));
+  }
+}
+
+// Grey levels (R + G + B) div 3 of eight pixel words, as Greys512.
+VESK_AVX2_BYTES VESK_INLINE __m256i Greys256(__m256i pixels) {
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  const __m256i sum = _mm256_add_epi32(
+      _mm256_add_epi32(_mm256_and_si256(pixels, byte), _mm256_and_si256(_mm256_srli_epi32(pixels, 8), byte)),
+      _mm256_and_si256(_mm256_srli_epi32(pixels, 16), byte));
+  return _mm256_srli_epi32(_mm256_mullo_epi32(sum, _mm256_set1_epi32(43691)), 17);
+}
+
+// One eye's samples as pixel words: gathered at offsets (white outside the
+// photograph) or read along a row; lanes with a skipped sample clear `keep`.
+VESK_AVX2_BYTES VESK_INLINE __m256i EyePixels256(const std::uint8_t* source, const std::int32_t* offsets, int i,
+                                                 __m256i& keep) {
+  if (offsets == nullptr) return SpreadPixels256(source + 3 * i);
+  const __m256i offset = Load256(offsets + i);
+  const __m256i inside = _mm256_cmpgt_epi32(offset, _mm256_set1_epi32(-1));
+  keep = _mm256_andnot_si256(_mm256_cmpeq_epi32(offset, _mm256_set1_epi32(kSkip)), keep);
+  return _mm256_mask_i32gather_epi32(_mm256_set1_epi32(0xFFFFFF), reinterpret_cast<const int*>(source), offset, inside,
+                                     1);
+}
+
+VESK_AVX2_BYTES VESK_INLINE __m256i FactorPair256(std::int32_t low, std::int32_t high) {
+  return _mm256_set1_epi32(
+      static_cast<int>((static_cast<std::uint32_t>(high) << 16) | static_cast<std::uint16_t>(low)));
+}
+
+// One channel of the optimised method, as DuboisChannel512.
+VESK_AVX2_BYTES VESK_INLINE __m256i DuboisChannel256(__m256i redGreen, __m256i blueRed, __m256i greenBlue,
+                                                     const std::int32_t (&row)[6]) {
+  const __m256i sum = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(redGreen, FactorPair256(row[0], row[1])),
+                                                        _mm256_madd_epi16(blueRed, FactorPair256(row[2], row[3]))),
+                                       _mm256_madd_epi16(greenBlue, FactorPair256(row[4], row[5])));
+  const __m256i shifted = _mm256_max_epi32(_mm256_add_epi32(sum, _mm256_set1_epi32(500)), _mm256_setzero_si256());
+  const __m256i eighths = _mm256_srli_epi32(shifted, 3);
+  const __m256i level = _mm256_srli_epi32(_mm256_mulhi_epu16(eighths, _mm256_set1_epi32(33555)), 6);
+  return _mm256_min_epi32(level, _mm256_set1_epi32(255));
+}
+
+template <AnaglyphMethod M>
+VESK_AVX2_BYTES VESK_INLINE __m256i Compose256(__m256i left, __m256i right) {
+  const __m256i red = _mm256_set1_epi32(0xFF);
+  if constexpr (M == AnaglyphMethod::RedGreen) {
+    return _mm256_or_si256(Greys256(left), _mm256_slli_epi32(Greys256(right), 8));
+  } else if constexpr (M == AnaglyphMethod::RedBlue) {
+    return _mm256_or_si256(Greys256(left), _mm256_slli_epi32(Greys256(right), 16));
+  } else if constexpr (M == AnaglyphMethod::RedCyan) {
+    const __m256i grey = Greys256(right);
+    return _mm256_or_si256(Greys256(left), _mm256_or_si256(_mm256_slli_epi32(grey, 8), _mm256_slli_epi32(grey, 16)));
+  } else if constexpr (M == AnaglyphMethod::RedCyanColour) {
+    return _mm256_blendv_epi8(right, left, red);
+  } else if constexpr (M == AnaglyphMethod::RedCyanHalfColour) {
+    return _mm256_blendv_epi8(right, Greys256(left), red);
+  } else {
+    const __m256i redGreen = _mm256_shuffle_epi8(left, Load256(kChannelPairs.RedGreen));
+    const __m256i blueRed = _mm256_or_si256(_mm256_shuffle_epi8(left, Load256(kChannelPairs.Blue)),
+                                            _mm256_shuffle_epi8(right, Load256(kChannelPairs.Red)));
+    const __m256i greenBlue = _mm256_shuffle_epi8(right, Load256(kChannelPairs.GreenBlue));
+    const __m256i r = DuboisChannel256(redGreen, blueRed, greenBlue, kDuboisRedCyan[0]);
+    const __m256i g = DuboisChannel256(redGreen, blueRed, greenBlue, kDuboisRedCyan[1]);
+    const __m256i b = DuboisChannel256(redGreen, blueRed, greenBlue, kDuboisRedCyan[2]);
+    return _mm256_or_si256(r, _mm256_or_si256(_mm256_slli_epi32(g, 8), _mm256_slli_epi32(b, 16)));
+  }
+}
+
+template <AnaglyphMethod M>
+VESK_AVX2_BYTES inline int AnaglyphRowAvx2As(const std::uint8_t* left, const std::int32_t* leftOffsets,
+                                             const std::uint8_t* right, const std::int32_t* rightOffsets, int count,
+                                             std::uint8_t* to) {
+  int i = 0;
+  for (; i + 8 <= count; i += 8, to += 24) {
+    __m256i keep = _mm256_set1_epi32(-1);
+    const __m256i leftPixels = EyePixels256(left, leftOffsets, i, keep);
+    const __m256i rightPixels = EyePixels256(right, rightOffsets, i, keep);
+    StorePixels256(to, Compose256<M>(leftPixels, rightPixels), keep);
+  }
+  return i;
+}
+
+VESK_AVX2_BYTES int AnaglyphRowAvx2(AnaglyphMethod method, const std::uint8_t* left, const std::int32_t* leftOffsets,
+                                    const std::uint8_t* right, const std::int32_t* rightOffsets, int count,
+                                    std::uint8_t* to) {
+  switch (method) {
+    case AnaglyphMethod::RedGreen:
+      return AnaglyphRowAvx2As<AnaglyphMethod::RedGreen>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedBlue:
+      return AnaglyphRowAvx2As<AnaglyphMethod::RedBlue>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedCyan:
+      return AnaglyphRowAvx2As<AnaglyphMethod::RedCyan>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedCyanColour:
+      return AnaglyphRowAvx2As<AnaglyphMethod::RedCyanColour>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedCyanHalfColour:
+      return AnaglyphRowAvx2As<AnaglyphMethod::RedCyanHalfColour>(left, leftOffsets, right, rightOffsets, count, to);
+    case AnaglyphMethod::RedCyanOptimised:
+      return AnaglyphRowAvx2As<AnaglyphMethod::RedCyanOptimised>(left, leftOffsets, right, rightOffsets, count, to);
+  }
+  return 0;
+}
+
+VESK_AVX2_BYTES void ScatterRow16Avx2(const std::int32_t* targets, const std::uint8_t* colours, std::uint16_t* writers,
+                                      std::uint16_t firstWriter, int count, std::uint8_t* result) {
+  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256i writerLanes = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  int i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const std::int32_t first = targets[i];
+    const __m256i expected = _mm256_add_epi32(_mm256_set1_epi32(first), lanes);
+    const __m256i same = _mm256_and_si256(
+        _mm256_cmpeq_epi32(Load256(targets + i), expected),
+        _mm256_cmpeq_epi32(Load256(targets + i + 8), _mm256_add_epi32(expected, _mm256_set1_epi32(8))));
+    if (first >= 0 && _mm256_movemask_epi8(same) == -1) {
+      // Sixteen different pixels one after the other: each sample meets only
+      // the writers of earlier rows. Where all of them go (the usual case)
+      // they are stored at once, otherwise one by one below.
+      const __m256i writer = _mm256_add_epi16(_mm256_set1_epi16(static_cast<short>(firstWriter + i)), writerLanes);
+      std::uint16_t* at = writers + first;
+      const __m256i earlier = Load256(at);
+      if (_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_max_epu16(writer, earlier), writer)) == -1) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), writer);
+        std::uint8_t* to = result + 3 * static_cast<std::ptrdiff_t>(first);
+        const std::uint8_t* from = colours + 3 * i;
+        for (int k = 0; k < 48; k += 16)
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(to + k),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k)));
+        continue;
+      }
+    }
+    for (int k = i; k < i + 16; ++k) {
+      const std::int32_t target = targets[k];
+      const auto writer = static_cast<std::uint16_t>(firstWriter + k);
+      if (target < 0 || writer < writers[target]) continue;
+      writers[target] = writer;
+      std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * k, 3);
+    }
+  }
+  for (; i < count; ++i) {
+    const std::int32_t target = targets[i];
+    const auto writer = static_cast<std::uint16_t>(firstWriter + i);
+    if (target < 0 || writer < writers[target]) continue;
+    writers[target] = writer;
+    std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * i, 3);
+  }
+}
+
 }  // namespace
 
 const Kernels* KernelsFor(InstructionSet set) {
   static const Kernels baseline{MapRowOffsetsSse2, MapPointOffsetsSse2, nullptr, nullptr};
-  static const Kernels avx2{MapRowOffsetsAvx2, MapPointOffsetsAvx2, nullptr, nullptr};
+  static const Kernels avx2{MapRowOffsetsAvx2, MapPointOffsetsAvx2, AnaglyphRowAvx2, ScatterRow16Avx2};
   static const bool byteInstructions = __builtin_cpu_supports("avx512vbmi");
   static const Kernels avx512{MapRowOffsetsAvx512, MapPointOffsetsAvx512,
                               byteInstructions ? AnaglyphRowAvx512 : nullptr,
