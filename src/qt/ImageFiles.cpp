@@ -15,6 +15,7 @@
 #include "files/AtomicFileWriter.h"
 #include "files/InputFile.h"
 #include "imageio/BmpFile.h"
+#include "qt/PngReader.h"
 #include "qt/PngWriter.h"
 
 namespace vesk::qt {
@@ -208,6 +209,11 @@ Decoded Decode(const std::string& path, const CancelToken& cancel) {
   if (!bmp.Failure.Failed())
     if (const BmpFailure pixels = CheckBmpFilePixelData(path); pixels.Failed())
       return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(pixels));
+
+  // Results and most photographs: decoded here in one pass.
+  PlainPngRead png = ReadPlainRgbPng(path, kMaxPhotographBytes, cancel);
+  if (png.Result == PlainPngRead::Outcome::Decoded) return Decoded{std::move(png.Pixels), PhotoProblem::None, {}};
+  if (png.Result == PlainPngRead::Outcome::Cancelled) return Refused(PhotoProblem::Cancelled, "stopped");
 
   ConfigureImageReaders();
   QImageReader reader(FileNameToQString(path));

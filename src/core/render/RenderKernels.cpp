@@ -559,6 +559,19 @@ VESK_AVX512_BYTES int AnaglyphRowAvx512(AnaglyphMethod method, const std::uint8_
   return 0;
 }
 
+// Samples [from, to) of a forward scatter one at a time, where they do not
+// go to consecutive pixels.
+VESK_INLINE void ScatterOneByOne(const std::int32_t* targets, const std::uint8_t* colours, std::uint16_t* writers,
+                                 std::uint16_t firstWriter, int from, int to, std::uint8_t* result) {
+  for (int k = from; k < to; ++k) {
+    const std::int32_t target = targets[k];
+    const auto writer = static_cast<std::uint16_t>(firstWriter + k);
+    if (target < 0 || writer < writers[target]) continue;
+    writers[target] = writer;
+    std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * k, 3);
+  }
+}
+
 // Each bit of a byte repeated three times: the byte mask of the pixels of
 // eight lanes.
 struct TripledBits {
@@ -592,21 +605,9 @@ VESK_AVX512_BYTES void ScatterRow16Avx512(const std::int32_t* targets, const std
       _mm512_mask_storeu_epi8(result + 3 * static_cast<std::ptrdiff_t>(first), bytes, pixels);
       continue;
     }
-    for (int k = i; k < i + 16; ++k) {
-      const std::int32_t target = targets[k];
-      const auto writer = static_cast<std::uint16_t>(firstWriter + k);
-      if (target < 0 || writer < writers[target]) continue;
-      writers[target] = writer;
-      std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * k, 3);
-    }
+    ScatterOneByOne(targets, colours, writers, firstWriter, i, i + 16, result);
   }
-  for (; i < count; ++i) {
-    const std::int32_t target = targets[i];
-    const auto writer = static_cast<std::uint16_t>(firstWriter + i);
-    if (target < 0 || writer < writers[target]) continue;
-    writers[target] = writer;
-    std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * i, 3);
-  }
+  ScatterOneByOne(targets, colours, writers, firstWriter, i, count, result);
 }
 
 // The anaglyph and scatter kernels once more on AVX2, for the processors
@@ -798,21 +799,9 @@ VESK_AVX2_BYTES void ScatterRow16Avx2(const std::int32_t* targets, const std::ui
         continue;
       }
     }
-    for (int k = i; k < i + 16; ++k) {
-      const std::int32_t target = targets[k];
-      const auto writer = static_cast<std::uint16_t>(firstWriter + k);
-      if (target < 0 || writer < writers[target]) continue;
-      writers[target] = writer;
-      std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * k, 3);
-    }
+    ScatterOneByOne(targets, colours, writers, firstWriter, i, i + 16, result);
   }
-  for (; i < count; ++i) {
-    const std::int32_t target = targets[i];
-    const auto writer = static_cast<std::uint16_t>(firstWriter + i);
-    if (target < 0 || writer < writers[target]) continue;
-    writers[target] = writer;
-    std::memcpy(result + 3 * static_cast<std::ptrdiff_t>(target), colours + 3 * i, 3);
-  }
+  ScatterOneByOne(targets, colours, writers, firstWriter, i, count, result);
 }
 
 }  // namespace

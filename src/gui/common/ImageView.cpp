@@ -93,6 +93,7 @@ void ImagePicture::paintEvent(QPaintEvent* event) {
     painter.drawImage(target, image_, source);
   }
   if (overlay_) {
+    painted_ = exposed;
     painter.scale(scale, scale);
     overlay_(painter, scale);
   }

@@ -37,6 +37,9 @@ class ImagePicture : public QWidget {
   // logical size of one image pixel.
   using Overlay = std::function<void(QPainter& painter, double scale)>;
   void SetOverlay(Overlay overlay);
+  // While the overlay paints: the part of the widget being painted, in
+  // widget pixels; an overlay with many items draws only what touches it.
+  QRect PaintedRect() const { return painted_; }
 
   QSize sizeHint() const override;
 
@@ -59,6 +62,7 @@ class ImagePicture : public QWidget {
   QSize size_;
   double zoom_ = 1.0;
   Overlay overlay_;
+  QRect painted_;
 };
 
 // A scrolling area around one ImagePicture, with the zoom commands users of

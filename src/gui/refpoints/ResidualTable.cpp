@@ -41,13 +41,36 @@ QStandardItem* Cell(const QString& text, double sortValue, int point) {
 }  // namespace
 
 BuildResiduals ResidualsOf(const ReferencePointBuild& build) {
-  BuildResiduals residuals;
-  residuals.Method = build.Method();
+  BuildResiduals residuals =
+      ResidualsOf(build.Method(), build.FitInput(), build.Primary(), build.Second(), build.Outcome());
   residuals.TooManySubsets = build.Choice().TooManySubsets;
   residuals.PointCount = build.Points1().Count();
-  const BuildFitInput input = build.FitInput();
-  const TransformCoefficients* sets[] = {&build.Primary(), &build.Second()};
-  const std::vector<FitReport>& fits = build.Outcome().Fits;
+  return residuals;
+}
+
+int OutstandingPoint(const BuildResiduals& residuals) {
+  int point = -1;
+  double largest = -1;
+  for (const BuildResiduals::Fit& fit : residuals.Fits) {
+    if (!fit.Report) continue;
+    for (std::size_t i = 0; i < fit.Report->Points.size(); ++i) {
+      const MappedPoint& d = fit.Report->Points[i];
+      const double length = std::sqrt(d.X * d.X + d.Y * d.Y);
+      if (length > largest) {
+        largest = length;
+        point = static_cast<int>(i);
+      }
+    }
+  }
+  return point;
+}
+
+BuildResiduals ResidualsOf(EstimationMethod method, const BuildFitInput& input, const TransformCoefficients& primary,
+                           const TransformCoefficients& second, const BuildFitOutcome& outcome) {
+  BuildResiduals residuals;
+  residuals.Method = method;
+  const TransformCoefficients* sets[] = {&primary, &second};
+  const std::vector<FitReport>& fits = outcome.Fits;
   for (std::size_t f = 0; f < fits.size() && f < 2; ++f) {
     const PlannedFit& plan = fits[f].Fit;
     residuals.Fits.push_back(
@@ -95,7 +118,7 @@ ResidualTable::ResidualTable(const NumberFormat& format, QWidget* parent) : QWid
   Clear();
 
   connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
-    if (current.isValid()) emit PointSelected(PointOf(current.row()));
+    if (current.isValid() && !selecting_) emit PointSelected(PointOf(current.row()));
   });
 }
 
@@ -109,12 +132,25 @@ QString ResidualTable::Number(double value) const {
   return text;
 }
 
-void ResidualTable::Clear() {
+void ResidualTable::Clear() { ShowNote(QStringLiteral("Невязки появятся после построения по реперным точкам.")); }
+
+void ResidualTable::ShowNote(const QString& text) {
+  stale_ = false;
+  view_->setEnabled(true);
   model_->removeRows(0, model_->rowCount());
-  summary_->setText(QStringLiteral("Невязки появятся после построения по реперным точкам."));
+  summary_->setText(text);
+}
+
+void ResidualTable::MarkStale(const QString& why) {
+  if (model_->rowCount() == 0) return;
+  stale_ = true;
+  summary_->setText(QStringLiteral("Устарело (%1): ").arg(why) + summary_->text());
+  view_->setEnabled(false);
 }
 
 void ResidualTable::Show(const BuildResiduals& residuals) {
+  stale_ = false;
+  view_->setEnabled(true);
   model_->removeRows(0, model_->rowCount());
   QStringList lines;
   if (residuals.TooManySubsets)
@@ -140,6 +176,20 @@ void ResidualTable::Show(const BuildResiduals& residuals) {
   }
   summary_->setText(lines.join(QStringLiteral("  ")));
   view_->resizeColumnsToContents();
+}
+
+void ResidualTable::SelectPoint(int index) {
+  selecting_ = true;
+  int found = -1;
+  for (int row = 0; row < sorted_->rowCount() && found < 0; ++row)
+    if (PointOf(row) == index) found = row;
+  if (found < 0) {
+    view_->clearSelection();
+  } else {
+    view_->selectRow(found);
+    view_->scrollTo(sorted_->index(found, 0));
+  }
+  selecting_ = false;
 }
 
 int ResidualTable::RowCount() const { return sorted_->rowCount(); }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "estimation/BuildFit.h"
 #include "estimation/MethodChoice.h"
 #include "estimation/Residuals.h"
 #include "files/NumberFormat.h"
@@ -36,6 +37,12 @@ struct BuildResiduals {
 };
 
 BuildResiduals ResidualsOf(const ReferencePointBuild& build);
+// The same for a fit made outside a build (the live residuals of edited
+// points).
+BuildResiduals ResidualsOf(EstimationMethod method, const BuildFitInput& input, const TransformCoefficients& primary,
+                           const TransformCoefficients& second, const BuildFitOutcome& outcome);
+// The point with the largest residual in any of the fits; -1 without one.
+int OutstandingPoint(const BuildResiduals& residuals);
 
 // Said when the automatic choice took least squares because the statistical
 // method would have taken too long for so many points.
@@ -58,6 +65,11 @@ class ResidualTable : public QWidget {
 
   void Show(const BuildResiduals& residuals);
   void Clear();
+  // Says why there is nothing to list (instead of the rows of before).
+  void ShowNote(const QString& text);
+  // Marks what is listed as no longer matching its inputs, until the next Show.
+  void MarkStale(const QString& why);
+  bool Stale() const { return stale_; }
 
   // Rows as they stand (sorted as the user sorted them).
   int RowCount() const;
@@ -67,6 +79,9 @@ class ResidualTable : public QWidget {
   int PointOf(int row) const;  // 0-based point index of a row
   QString Summary() const;
   QTableView& View() { return *view_; }
+  // Selects the first row of this point (0-based), or nothing for -1,
+  // without telling PointSelected again.
+  void SelectPoint(int index);
 
  signals:
   // The user selected the row of this point (0-based index in the files).
@@ -80,6 +95,8 @@ class ResidualTable : public QWidget {
   QTableView* view_;
   QStandardItemModel* model_;
   QSortFilterProxyModel* sorted_;
+  bool selecting_ = false;
+  bool stale_ = false;
 };
 
 }  // namespace vesk::gui

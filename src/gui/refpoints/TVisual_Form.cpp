@@ -1,6 +1,7 @@
 #include "gui/refpoints/TVisual_Form.h"
 
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -28,8 +29,10 @@
 #include "gui/editor/TRedForm.h"
 #include "gui/refpoints/BackgroundFit.h"
 #include "gui/refpoints/DroppedFiles.h"
+#include "gui/refpoints/LiveResiduals.h"
+#include "gui/refpoints/PointEditor.h"
+#include "gui/refpoints/PointFileWatcher.h"
 #include "gui/refpoints/PointFilesHeader.h"
-#include "gui/refpoints/PointMarks.h"
 #include "gui/refpoints/ResidualTable.h"
 #include "gui/settings/TObjForm.h"
 #include "gui/settings/TVisualNForm.h"
@@ -39,6 +42,7 @@
 #include "gui/workspace/PhotoView.h"
 #include "gui/workspace/RenderJobControl.h"
 #include "gui/workspace/WorkspaceStatusBar.h"
+#include "model/BuildModeTraits.h"
 #include "qt/ImageFiles.h"
 
 namespace vesk::gui {
@@ -54,9 +58,6 @@ constexpr const char* kBuildItemNames[] = {"BuildFirstToSecond",  "BuildSecondTo
 // Shown only after Ctrl+J.
 constexpr BuildCommand kExpertCommands[] = {BuildCommand::FirstToSecond, BuildCommand::SecondToFirst,
                                             BuildCommand::FirstToPlan, BuildCommand::SecondToPlan};
-
-const QColor kMarkColour(255, 40, 40);
-const QColor kSelectedMarkColour(255, 230, 0);
 
 QAction* Item(QMenu& menu, const char* name, const QString& text) {
   QAction* action = menu.addAction(text);
@@ -128,6 +129,8 @@ TVisual_Form::TVisual_Form(const GuiContext& context, const SharedDialogs& dialo
   jobs_ = new RenderJobControl(*this, StatusBar(), context);
   fit_ = new BackgroundFit(this);
   watcher_ = new PointFileWatcher(this);
+  points_ = new PointEditor(context, *this, View1(), View2());
+  live_ = new LiveResiduals(this);
 
   MakeMenus();
   ConnectFields();
@@ -140,8 +143,19 @@ TVisual_Form::TVisual_Form(const GuiContext& context, const SharedDialogs& dialo
   });
   connect(fit_, &BackgroundFit::PositionChanged, &StatusBar(), &WorkspaceStatusBar::ShowPosition);
   connect(fit_, &BackgroundFit::Finished, this, &TVisual_Form::FitFinished);
-  connect(watcher_, &PointFileWatcher::Changed, this, &TVisual_Form::RefreshMarks);
+  connect(watcher_, &PointFileWatcher::Changed, this, &TVisual_Form::PointFilesChanged);
   connect(residuals_, &ResidualTable::PointSelected, this, &TVisual_Form::CentreOnPoint);
+  connect(points_, &PointEditor::MarksChanged, this, &TVisual_Form::RefreshMarks);
+  connect(points_, &PointEditor::Edited, this, &TVisual_Form::ScheduleLiveFit);
+  connect(points_, &PointEditor::Reloaded, this, [this] {
+    // What the panel lists was computed from other points.
+    live_->Cancel();
+    residuals_->MarkStale(QStringLiteral("точки изменены"));
+  });
+  connect(live_, &LiveResiduals::Ready, this, &TVisual_Form::ShowLiveResiduals);
+  connect(points_, &PointEditor::SelectionChanged, residuals_, &ResidualTable::SelectPoint);
+  connect(points_, &PointEditor::FileNamed, this, &TVisual_Form::PointFileNamed);
+  connect(points_, &PointEditor::StatusChanged, this, &TVisual_Form::ShowPointStatus);
 
   // Ctrl+J anywhere in the window, with or without other modifiers.
   auto* expert = new QShortcut(this);
@@ -199,6 +213,8 @@ void TVisual_Form::MakeMenus() {
   }
   for (BuildCommand command : kExpertCommands) BuildItem(command).setVisible(false);
   anaglyph_ = new AnaglyphMenu(*menuBar(), this);
+  points_->AddMenu(*menuBar());
+  addToolBar(Qt::TopToolBarArea, points_->ToolBar());
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
   view->setObjectName(QStringLiteral("ViewMenu"));
@@ -293,23 +309,29 @@ void TVisual_Form::AssignPhoto(int k, const std::string& path) {
   row.Photo->SetPath(path);
   if (!LoadRowPhoto(k)) return;
   const std::string points = CompanionPath(path, "crd");
-  if (FileExists(points)) {
-    row.Points->SetPath(points);
-    RefreshMarks();
-  }
+  // The companion point file replaces the row's list only with the user's
+  // consent to drop its unsaved edits.
+  if (FileExists(points) && points != row.Points->Path() && MayReplacePoints()) row.Points->SetPath(points);
+  ReloadPoints();
 }
 
 void TVisual_Form::AssignPointFile(int k, const std::string& path) {
+  if (path != RowOf(k).Points->Path() && !MayReplacePoints()) return;
   Row& row = RowOf(k);
   row.Points->SetPath(path);
-  RefreshMarks();
+  ReloadPoints();
   const std::string photo = CompanionPhoto(path);
   if (photo.empty()) return;
   row.Photo->SetPath(photo);
   LoadRowPhoto(k);
+  ReloadPoints();
 }
 
-void TVisual_Form::AssignSceneFile(const std::string& path) { header_->Scene().SetPath(path); }
+void TVisual_Form::AssignSceneFile(const std::string& path) {
+  if (path != ScenePath() && !MayReplacePoints()) return;
+  header_->Scene().SetPath(path);
+  ReloadPoints();
+}
 
 void TVisual_Form::ChoosePhoto(int k) {
   const QString chosen = context_.Files.OpenFileName(
@@ -353,11 +375,23 @@ void TVisual_Form::ChooseSceneFile() {
 
 void TVisual_Form::TypePointFileName(FileField& field) {
   const std::string before = field.Path();
-  field.HoldPath(field.Empty() ? std::string() : field.TypedPath());
-  if (field.Path() != before && &field != &header_->Scene()) RefreshMarks();
+  const std::string typed = field.Empty() ? std::string() : field.TypedPath();
+  if (typed == before) return;
+  if (!MayReplacePoints()) {
+    // Отмена: the field names the file being edited again.
+    field.SetPath(before);
+    return;
+  }
+  field.HoldPath(typed);
+  ReloadPoints();
 }
 
 void TVisual_Form::OpenTableEditor(FileField& field) {
+  // The editor reads the file: it must hold what the workspace shows.
+  const PointList list = &field == rows_[0].Points   ? PointList::First
+                         : &field == rows_[1].Points ? PointList::Second
+                                                     : PointList::Scene;
+  if (points_->Model().Changed(list) && points_->AskToSave() == SaveAnswer::Cancel) return;
   auto editor = std::make_unique<TRedForm>(context_);
   if (!editor->OpenTable(qt::FileNameToQString(field.Path()), TableKind::PointTable)) return;
   editor->show();
@@ -385,6 +419,11 @@ void TVisual_Form::ToggleExpertItems() {
 
 void TVisual_Form::StartBuild(BuildCommand command) {
   if (fit_->Running()) return;
+  // Builds read the files: unsaved edits are saved first, or the build takes
+  // the files as they are on disk (Нет).
+  if (points_->AskToSave() == SaveAnswer::Cancel) return;
+  live_->Cancel();
+  lastCommand_ = command;
   ReferencePointSetup setup;
   setup.Command = command;
   setup.Interpolation = interpolation_ == 2;
@@ -458,16 +497,60 @@ void TVisual_Form::FitFinished() {
 }
 
 void TVisual_Form::ShowResiduals(const ReferencePointBuild& build) {
-  selectedPoint_ = -1;
-  residuals_->Show(ResidualsOf(build));
-  if (!residualsShownOnce_) {
-    // Opens by itself once, a strip under the photographs; afterwards the
-    // user decides whether it stays.
-    residualsShownOnce_ = true;
-    residualDock_->show();
-    resizeDocks({residualDock_}, {std::max(120, height() / 4)}, Qt::Vertical);
-  }
+  const BuildResiduals residuals = ResidualsOf(build);
+  residuals_->Show(residuals);
+  residuals_->SelectPoint(points_->Selected());
+  points_->SetOutstanding(OutstandingPoint(residuals));
+  ShowResidualDockOnce();
   RefreshMarks();
+}
+
+void TVisual_Form::ShowResidualDockOnce() {
+  if (residualsShownOnce_) return;
+  // Opens by itself once, a strip under the photographs; afterwards the
+  // user decides whether it stays.
+  residualsShownOnce_ = true;
+  residualDock_->show();
+  resizeDocks({residualDock_}, {std::max(120, height() / 4)}, Qt::Vertical);
+}
+
+void TVisual_Form::ScheduleLiveFit() {
+  const PointEditModel& model = points_->Model();
+  const BuildCommand command =
+      lastCommand_.value_or(ScenePath().empty() ? BuildCommand::AnaglyphOnSecond : BuildCommand::AnaglyphOnScene);
+  const BuildMode mode = ModeFor(command, interpolation_ == 2);
+  if (model.CompletePairs() < 4) {
+    live_->Cancel();
+    residuals_->ShowNote(QStringLiteral("Невязки появятся, когда будет не меньше четырёх полных пар точек."));
+    points_->SetOutstanding(-1);
+    return;
+  }
+  if (PlanNeedsScene(mode)) {
+    const std::vector<int> missing = model.MissingScene();
+    if (!missing.empty()) {
+      live_->Cancel();
+      residuals_->ShowNote(
+          QStringLiteral("Нет координат сцены у точек %1.").arg(QString::fromStdString(PointNumbers(missing))));
+      points_->SetOutstanding(-1);
+      return;
+    }
+  }
+  LiveFitRequest request;
+  request.Mode = mode;
+  request.Settings = settings_;
+  request.Photo1 = rows_[0].Size;
+  request.Photo2 = rows_[1].Size;
+  request.Threads = context_.Threads;
+  request.Pairs = model.CompletePairs();
+  for (const PointList list : kPointLists) request.Lists[static_cast<std::size_t>(list)] = model.Points(list);
+  live_->Schedule(std::move(request));
+}
+
+void TVisual_Form::ShowLiveResiduals(const BuildResiduals& residuals) {
+  residuals_->Show(residuals);
+  residuals_->SelectPoint(points_->Selected());
+  points_->SetOutstanding(OutstandingPoint(residuals));
+  ShowResidualDockOnce();
 }
 
 // --- Input sets ----------------------------------------------------------------
@@ -481,6 +564,7 @@ void TVisual_Form::LoadInputSet() {
 }
 
 void TVisual_Form::LoadInputSetFrom(const std::string& path) {
+  if (!MayReplacePoints()) return;
   ProjectFields stored;
   if (const std::optional<ReadFailure> failure = ReadProject(path, stored)) {
     // The reader has said why; the input set on the screen stays as it was
@@ -497,7 +581,7 @@ void TVisual_Form::LoadInputSetFrom(const std::string& path) {
   rows_[0].Points->SetPath(fields.Image1ReperPoints);
   rows_[1].Points->SetPath(fields.Image2ReperPoints);
   header_->Scene().SetPath(fields.SceneReperPoints);
-  RefreshMarks();
+  ReloadPoints();
 
   QString why;  // the photograph that failed, and how
   const auto loaded = [this, &why](int k) {
@@ -533,31 +617,71 @@ void TVisual_Form::SaveInputSet() {
 // --- Views and marks ------------------------------------------------------------
 
 void TVisual_Form::RefreshMarks() {
-  watcher_->Watch({Points1Path(), Points2Path()});
-  for (Row& row : rows_) {
-    std::vector<PhotoMark> marks;
-    if (marksItem_->isChecked()) {
-      marks = PointFileMarks(row.Points->Path(), context_.Format, kMarkColour);
-      if (selectedPoint_ >= 0 && selectedPoint_ < static_cast<int>(marks.size()))
-        marks[static_cast<std::size_t>(selectedPoint_)].Colour = kSelectedMarkColour;
-    }
-    row.View->SetMarks(std::move(marks));
+  const PointList lists[] = {PointList::First, PointList::Second};
+  for (std::size_t k = 0; k < 2; ++k)
+    rows_[k].View->SetMarks(marksItem_->isChecked() ? points_->Marks(lists[k]) : std::vector<PhotoMark>{});
+}
+
+void TVisual_Form::ReloadPoints() {
+  const std::array<std::string, 3> lists = {Points1Path(), Points2Path(), ScenePath()};
+  points_->SetFiles(lists, {Photo1Path(), Photo2Path()});
+  watcher_->Watch({lists.begin(), lists.end()});
+  RefreshMarks();
+}
+
+bool TVisual_Form::MayReplacePoints() { return points_->AskToSave() != SaveAnswer::Cancel; }
+
+// Another program wrote a point file: read again, unless that would drop
+// unsaved edits the user wants to keep.
+void TVisual_Form::PointFilesChanged(const std::vector<std::string>& paths) {
+  for (const PointList list : kPointLists) {
+    const std::string& path = points_->Path(list);
+    if (path.empty() || std::find(paths.begin(), paths.end(), path) == paths.end()) continue;
+    if (points_->Model().Changed(list) &&
+        !context_.Messages.AskYesNo(this, QStringLiteral("Предупреждение"),
+                                    QStringLiteral("Файл %1 изменён другой программой. Загрузить его, отбросив "
+                                                   "несохранённые правки точек?")
+                                        .arg(QString::fromStdString(BareName(path)))))
+      continue;
+    points_->Reload(list);
+  }
+  RefreshMarks();
+}
+
+void TVisual_Form::PointFileNamed(PointList list, const std::string& path) {
+  FileField& field = list == PointList::First    ? *rows_[0].Points
+                     : list == PointList::Second ? *rows_[1].Points
+                                                 : header_->Scene();
+  field.SetPath(path);
+  watcher_->Watch({Points1Path(), Points2Path(), ScenePath()});
+}
+
+void TVisual_Form::ShowPointStatus(const QString& text) {
+  // A build's own status stays while it runs.
+  if (fit_->Running() || IdleFlag() == 0) return;
+  StatusBar().StatusField().setText(text);
+}
+
+// The point as the lists hold it. Locked views move together, so the first
+// leads.
+void TVisual_Form::CentreOnPoint(int index) {
+  points_->Select(index);
+  const PointList lists[] = {PointList::First, PointList::Second};
+  for (int k = 0; k < 2; ++k) {
+    if (k == 1 && lock_->Locked()) break;
+    const std::vector<EditedPoint>& points = points_->Model().Points(lists[k]);
+    if (index < 0 || index >= static_cast<int>(points.size())) continue;
+    CentreOn(*rows_[static_cast<std::size_t>(k)].View, *points[static_cast<std::size_t>(index)].X,
+             *points[static_cast<std::size_t>(index)].Y);
   }
 }
 
-// The point as the last build read it from each photograph's file. Locked
-// views move together, so the first leads.
-void TVisual_Form::CentreOnPoint(int index) {
-  if (!lastBuild_) return;
-  selectedPoint_ = index;
-  const VT_Points* points[] = {&lastBuild_->Points1(), &lastBuild_->Points2()};
-  for (int k = 0; k < 2; ++k) {
-    if (k == 1 && lock_->Locked()) break;
-    if (index < 0 || index >= points[k]->Count()) continue;
-    const VT_Point& point = *points[k]->Get(index);
-    CentreOn(*rows_[static_cast<std::size_t>(k)].View, point.X, point.Y);
+void TVisual_Form::closeEvent(QCloseEvent* event) {
+  if (points_->AskToSave() == SaveAnswer::Cancel) {
+    event->ignore();
+    return;
   }
-  RefreshMarks();
+  WorkspaceWindow::closeEvent(event);
 }
 
 void TVisual_Form::showEvent(QShowEvent* event) {

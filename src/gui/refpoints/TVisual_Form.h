@@ -2,10 +2,12 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "build/BuildCommands.h"
+#include "editing/PointEditModel.h"
 #include "estimation/BuildFit.h"
 #include "gui/workspace/WorkspaceWindow.h"
 #include "qt/ImageFiles.h"
@@ -29,10 +31,13 @@ namespace vesk::gui {
 class BackgroundFit;
 class FileField;
 class PhotoView;
+class LiveResiduals;
+class PointEditor;
 class PointFileWatcher;
 class PointFilesHeader;
 class RenderJobControl;
 class ResidualTable;
+struct BuildResiduals;
 class TRedForm;
 class ViewLock;
 enum class DropTarget;
@@ -85,6 +90,7 @@ class TVisual_Form : public WorkspaceWindow {
   PhotoView& View1() { return *rows_[0].View; }
   PhotoView& View2() { return *rows_[1].View; }
   ResidualTable& Residuals() { return *residuals_; }
+  PointEditor& Points() { return *points_; }
   QDockWidget& ResidualDock() { return *residualDock_; }
   RenderJobControl& Jobs() { return *jobs_; }
   QMenu& BuildMenu() { return *buildMenu_; }
@@ -111,6 +117,7 @@ class TVisual_Form : public WorkspaceWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -137,6 +144,20 @@ class TVisual_Form : public WorkspaceWindow {
   void FitFinished();
   void ShowResiduals(const ReferencePointBuild& build);
   void RefreshMarks();
+  // The point files the fields name, into the point editor: a list whose
+  // path changed is read again.
+  void ReloadPoints();
+  // Before the point files are replaced: false when the user chose Отмена
+  // at "Точки изменены. Сохранить?".
+  bool MayReplacePoints();
+  void PointFilesChanged(const std::vector<std::string>& paths);
+  void PointFileNamed(PointList list, const std::string& path);
+  void ShowPointStatus(const QString& text);
+  // The fit of the build choice over the points as they stand, in the
+  // background; its residuals replace the panel's.
+  void ScheduleLiveFit();
+  void ShowLiveResiduals(const BuildResiduals& residuals);
+  void ShowResidualDockOnce();
   void CentreOnPoint(int index);
   DropTarget TargetAt(const QPoint& position) const;
   Row& RowOf(int row) { return rows_[row == 2 ? 1 : 0]; }
@@ -148,6 +169,10 @@ class TVisual_Form : public WorkspaceWindow {
   RenderJobControl* jobs_;
   BackgroundFit* fit_;
   PointFileWatcher* watcher_;
+  PointEditor* points_;
+  LiveResiduals* live_;
+  // The build command the live residuals are of: the one started last.
+  std::optional<BuildCommand> lastCommand_;
   ResidualTable* residuals_;
   QDockWidget* residualDock_;
   bool residualsShownOnce_ = false;
@@ -165,7 +190,6 @@ class TVisual_Form : public WorkspaceWindow {
   BuildMode mode_ = BuildMode::SecondToFirst;
   std::shared_ptr<ReferencePointBuild> lastBuild_;
   std::array<qt::SharedPhoto, 2> fitPhotos_;  // of the build whose fit runs
-  int selectedPoint_ = -1;
   std::vector<std::unique_ptr<TRedForm>> editors_;
 };
 

@@ -18,6 +18,7 @@ struct PhotoMark {
   double Y = 0;
   QColor Colour = QColor(255, 0, 0);
   QString Label;
+  bool Bold = false;  // drawn thicker: a selected or an outstanding point
 };
 
 // A closed line over a photograph through positions in photograph pixels
@@ -46,19 +47,32 @@ class PhotoView : public ImageScrollArea {
 
   void SetMarks(std::vector<PhotoMark> marks);
   const std::vector<PhotoMark>& Marks() const { return marks_; }
+  // Moves one mark, repainting only around its old and new place (a point
+  // dragged among thousands).
+  void MoveMark(std::size_t index, double x, double y);
+  // Whether a mark's label is drawn: labels that would overlap one drawn
+  // before them are left out, at the current zoom.
+  bool LabelShown(std::size_t index) const;
 
   void SetOutline(PhotoOutline outline);
   const PhotoOutline& Outline() const { return outline_; }
 
   // Half the length of a mark's arms, in screen pixels.
   static constexpr int kMarkArm = 6;
+  // The most marks one repaint draws: beyond that an evenly spread share of
+  // them, so that a huge point file cannot stall the window.
+  static constexpr std::size_t kMaxDrawnMarks = 4000;
 
  private:
   void PaintMarks(QPainter& painter, double scale) const;
   void PaintOutline(QPainter& painter, double scale) const;
+  void LayOutLabels(double scale) const;
+  QRectF MarkBounds(const PhotoMark& mark, double scale) const;
 
   qt::SharedPhoto photo_;
   std::vector<PhotoMark> marks_;
+  mutable std::vector<bool> labelShown_;
+  mutable double labelScale_ = 0;  // the scale labelShown_ was laid out for; 0: to do
   PhotoOutline outline_;
 };
 

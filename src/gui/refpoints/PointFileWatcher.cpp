@@ -1,25 +1,13 @@
-#include "gui/refpoints/PointMarks.h"
+#include "gui/refpoints/PointFileWatcher.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
-#include "files/CoordinateFile.h"
 #include "qt/ImageFiles.h"
 
 namespace vesk::gui {
-
-std::vector<PhotoMark> PointFileMarks(const std::string& path, const NumberFormat& format, const QColor& colour) {
-  std::vector<PhotoMark> marks;
-  if (path.empty()) return marks;
-  VT_Points points(kOwnsItems);
-  (void)ReadPointFile(path, points, format);  // a faulty file keeps the points above its fault
-  for (int i = 0; i < points.Count(); ++i) {
-    const VT_Point& point = *points.Get(i);
-    marks.push_back(PhotoMark{point.X, point.Y, colour, QString::number(i + 1)});
-  }
-  return marks;
-}
 
 PointFileWatcher::PointFileWatcher(QObject* parent) : QObject(parent) {
   settle_.setSingleShot(true);
@@ -27,15 +15,34 @@ PointFileWatcher::PointFileWatcher(QObject* parent) : QObject(parent) {
   connect(&watcher_, &QFileSystemWatcher::fileChanged, &settle_, qOverload<>(&QTimer::start));
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, &settle_, qOverload<>(&QTimer::start));
   connect(&settle_, &QTimer::timeout, this, [this] {
+    std::vector<std::string> changed;
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+      const Seen now = Look(paths_[i]);
+      if (now == seen_[i]) continue;
+      seen_[i] = now;
+      changed.push_back(paths_[i]);
+    }
     Rewatch();
-    emit Changed();
+    if (!changed.empty()) emit Changed(changed);
   });
+}
+
+PointFileWatcher::Seen PointFileWatcher::Look(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return {};
+  return Seen{true, static_cast<qint64>(status.st_size),
+              static_cast<qint64>(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000,
+              static_cast<quint64>(status.st_ino)};
 }
 
 void PointFileWatcher::Watch(const std::vector<std::string>& paths) {
   paths_.clear();
+  seen_.clear();
   for (const std::string& path : paths)
-    if (!path.empty()) paths_.push_back(path);
+    if (!path.empty()) {
+      paths_.push_back(path);
+      seen_.push_back(Look(path));
+    }
   Rewatch();
 }
 
