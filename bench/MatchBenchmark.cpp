@@ -259,7 +259,11 @@ int main(int argc, char** argv) {
   if (cpfind) std::printf(" | %5s %6s %6s %8s %8s %6s", "cp", "mean", "max", "cp s", "cp MiB", "ratio");
   std::printf("\n");
   for (const PairCase& c : cases) {
-    if (!only.empty() && std::string(c.Name).find(only) == std::string::npos) continue;
+    std::string stem = c.Name;  // the name with '-' for ' ', for file names and --only
+    for (char& ch : stem)
+      if (ch == ' ') ch = '-';
+    if (!only.empty() && std::string(c.Name).find(only) == std::string::npos && stem.find(only) == std::string::npos)
+      continue;
     std::optional<RgbImage> source = vesk::qt::LoadImage(data + "/" + c.Source);
     if (!source) {
       std::fprintf(stderr, "cannot read %s/%s\n", data.c_str(), c.Source);
@@ -277,9 +281,6 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     if (!keep.empty()) {
-      std::string stem = c.Name;
-      for (char& ch : stem)
-        if (ch == ' ') ch = '-';
       vesk::qt::SaveImage(pair.First, keep + "/" + stem + "-1.bmp");
       vesk::qt::SaveImage(pair.Second, keep + "/" + stem + "-2.bmp");
     }

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <future>
 #include <opencv2/core.hpp>
+#include <set>
 #include <stdexcept>
+#include <tuple>
 
 #include "DetectionImage.h"
 #include "FeatureDetection.h"
@@ -140,6 +142,7 @@ MatchOutcome Search(const RgbImage& photo1, const RgbImage& photo2, const MatchS
   const Homography backward = forward.inv();
   std::vector<cv::Point2d> refined1, refined2;
   std::vector<double> scores;
+  std::set<std::tuple<long long, long long, bool>> settled;
   for (std::size_t k = 0; k < toRefine.size(); ++k) {
     if (k % 32 == 0) {
       if (cancel.Requested()) return Cancelled(outcome);
@@ -150,6 +153,14 @@ MatchOutcome Search(const RgbImage& photo1, const RgbImage& photo2, const MatchS
     const RefinedPair pair =
         secondIsCoarser ? RefinePair(photo1, photo2, forward, from[i]) : RefinePair(photo2, photo1, backward, to[i]);
     if (!pair.Found) continue;
+    // Two features can settle on the same pixel; a point twice would make
+    // degenerate subsets for the statistical method.
+    const cv::Point2d& fixed = pair.Fixed;
+    if (!settled
+             .insert({static_cast<long long>(std::floor(fixed.x)), static_cast<long long>(std::floor(fixed.y)),
+                      secondIsCoarser})
+             .second)
+      continue;
     refined1.push_back(secondIsCoarser ? pair.Fixed : pair.Moving);
     refined2.push_back(secondIsCoarser ? pair.Moving : pair.Fixed);
     scores.push_back(pair.Score);

@@ -23,7 +23,7 @@ struct MatchSettings {
   // pixels; positions are then refined on the photographs themselves, so
   // the copy only needs to be large enough to find the spots (the detector
   // looks at twice its resolution anyway).
-  int DetectionSide = 400;
+  int DetectionSide = 320;
   // The strongest features kept per photograph.
   int MaxFeatures = 2000;
 };

@@ -13,6 +13,7 @@
 #include "files/AtomicFileWriter.h"
 #include "files/InputFile.h"
 #include "imageio/BmpFile.h"
+#include "qt/PngReader.h"
 #include "qt/PngWriter.h"
 
 namespace vesk::qt {
@@ -149,6 +150,11 @@ Decoded Decode(const std::string& path, const CancelToken& cancel) {
   }
   if (bmp.Failure.Fault == BmpFault::Truncated)
     return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(bmp.Failure));
+
+  // Results and most photographs: decoded here in one pass.
+  PlainPngRead png = ReadPlainRgbPng(path, kMaxPhotographBytes, cancel);
+  if (png.Result == PlainPngRead::Outcome::Decoded) return Decoded{std::move(png.Pixels), PhotoProblem::None, {}};
+  if (png.Result == PlainPngRead::Outcome::Cancelled) return Refused(PhotoProblem::Cancelled, "stopped");
 
   ConfigureImageReaders();
   QImageReader reader(FileNameToQString(path));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,11 @@ TEST(MatchPhotosTest, FoundPointsGiveTheKnownTransformation) {
     ASSERT_TRUE(error.Fitted);
     EXPECT_LT(error.Mean, w.MeanBound);
     EXPECT_LT(error.Max, w.MaxBound);
+    // No spot twice: a repeated point would make degenerate subsets.
+    for (std::size_t i = 0; i < found.Points1.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        EXPECT_GT(std::hypot(found.Points1[i].X - found.Points1[j].X, found.Points1[i].Y - found.Points1[j].Y), 0.5)
+            << "pairs " << j << " and " << i;
     // Every single pair lies where the truth puts it, not just the fit.
     for (std::size_t i = 0; i < found.Points1.size(); ++i) {
       const test::Point2 expected = test::Map(truth, found.Points1[i].X, found.Points1[i].Y);
@@ -164,6 +170,8 @@ TEST(MatchPhotosTest, BadPairsFailWithTheirReason) {
   const RgbImage darkGrey(200, 150, Rgb{90, 90, 90});
   const RgbImage strip(2000, 8);
   const RgbImage copy(Aloe());
+  // Long and thin: the reduced copy is only a few rows high.
+  const RgbImage noiseStrip = test::NoisePhoto(3000, 16, 3);
   const std::vector<MatchFailure> unrelated = {MatchFailure::NoCommonFeatures, MatchFailure::NoTransformation,
                                                MatchFailure::TooFewReliable};
   const std::vector<Case> cases = {
@@ -176,6 +184,11 @@ TEST(MatchPhotosTest, BadPairsFailWithTheirReason) {
       {"empty", empty, Aloe(), {MatchFailure::TooSmall}},
       {"a thin strip", strip, Aloe(), {MatchFailure::TooSmall}},
       {"identical", Aloe(), copy, {MatchFailure::Identical}},
+      {"a detailed thin strip",
+       noiseStrip,
+       Aloe(),
+       {MatchFailure::NoFeatures, MatchFailure::NoCommonFeatures, MatchFailure::NoTransformation,
+        MatchFailure::TooFewReliable}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
