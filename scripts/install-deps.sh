@@ -11,6 +11,7 @@ packages=(
   clang clang-14 libclang-rt-14-dev clang-format
   xvfb xauth
   fonts-dejavu-core
+  dpkg-dev
 )
 # qt6-base-dev brings Widgets, Concurrent and Test with the X11 platform;
 # qt6-wayland lets vesk open on a Wayland session without XWayland, and

@@ -71,8 +71,7 @@ bool Unfilter(std::uint8_t type, const std::uint8_t* in, const std::uint8_t* up,
 class PlainDecoder {
  public:
   PlainDecoder(int width, int height)
-      : width_(width),
-        height_(height),
+      : height_(height),
         rowBytes_(3 * static_cast<std::size_t>(width)),
         stripRows_(std::max<std::size_t>(1, kStripBytes / (rowBytes_ + 1))),
         filtered_(stripRows_ * (rowBytes_ + 1)),
@@ -140,7 +139,6 @@ class PlainDecoder {
   RgbImage TakePixels() { return std::move(pixels_); }
 
  private:
-  int width_;
   int height_;
   std::size_t rowBytes_;
   std::size_t stripRows_;

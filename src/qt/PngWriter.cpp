@@ -20,8 +20,10 @@ namespace {
 // small, few enough that a stop request is seen quickly and the strips in
 // flight hold a few MiB.
 constexpr std::size_t kStripBytes = std::size_t{1} << 20;
-// Strips compressed at once per member of the team before they are written.
+// Strips compressed at once per member of the team before they are written,
+// and the most members: more would outrun the disk and only hold memory.
 constexpr int kStripsPerMember = 2;
+constexpr int kMaxMembers = 8;
 // A strip whose bytes carry at least this many bits of information each
 // (order-0 entropy) cannot shrink by more than about one per cent: it is
 // stored as it is instead of being run through the compressor, which on a
@@ -176,7 +178,7 @@ PngWrite WritePng(const RgbImage& image, AtomicFileWriter& writer, ProgressSink&
   const int height = image.Height();
   const int stripRows = static_cast<int>(std::max<std::size_t>(1, kStripBytes / (rowBytes + 1)));
   const int strips = height == 0 ? 0 : (height + stripRows - 1) / stripRows;
-  WorkerTeam team(std::min(AvailableCores(), std::max(1, strips)));
+  WorkerTeam team(std::min({AvailableCores(), kMaxMembers, std::max(1, strips)}));
   const int batch = team.Size() * kStripsPerMember;
   std::vector<Strip> pieces(static_cast<std::size_t>(std::min(batch, std::max(1, strips))));
   std::vector<std::unique_ptr<StripCompressor>> compressors(static_cast<std::size_t>(team.Size()));

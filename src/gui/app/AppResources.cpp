@@ -2,17 +2,21 @@
 
 #include <QFile>
 
-// The resources live in a static library: they are registered by hand, or
-// the linker would drop them.
-static void RegisterResources() {
+// Outside the namespace: Q_INIT_RESOURCE names a function of the global one.
+static void RegisterAll() {
+  Q_INIT_RESOURCE(vesk);
+  Q_INIT_RESOURCE(manual);
+}
+
+namespace vesk::gui {
+
+void RegisterResources() {
   static const bool registered = [] {
-    Q_INIT_RESOURCE(vesk);
+    RegisterAll();
     return true;
   }();
   (void)registered;
 }
-
-namespace vesk::gui {
 
 QPixmap TitlePicture() {
   RegisterResources();

@@ -26,6 +26,11 @@ class TMainVisForm : public QWidget {
   // (50, 50) with a strip of 40.
   void ShrinkToBar();
 
+  // "По реперным точкам" and "По параметрам ориентации": the workspace shown
+  // (not modal), then ShrinkToBar.
+  void Button1Click();
+  void Button2Click();
+
  signals:
   void Closed();
 
@@ -34,8 +39,6 @@ class TMainVisForm : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void Button1Click();
-  void Button2Click();
   void ShowWorkspace(QWidget* workspace);
   // The strip across the top, the picture filling the rest.
   void PlaceAreas();

@@ -1,38 +1,63 @@
 // vesk: the desktop application.
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QLibraryInfo>
+#include <QMetaObject>
+#include <QStringList>
 #include <QTranslator>
-#include <QUrl>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 #include "files/TemporaryFiles.h"
+#include "gui/app/CommandLine.h"
 #include "gui/app/TMainVisForm.h"
 #include "gui/app/VeskApplication.h"
 #include "gui/app/VeskWindows.h"
 #include "gui/common/FileDialogs.h"
 #include "gui/common/MessageBoxes.h"
+#include "gui/help/Manual.h"
 #include "qt/ImageFiles.h"
 #include "qt/LocaleSeparator.h"
 
-namespace {
+namespace {}  // namespace
 
-// The platform's viewer for the help file, relative to the current folder.
-void OpenHelp(vesk::gui::MessageBoxes& boxes, const QString& path) {
-  const QString file = QDir::current().absoluteFilePath(path);
-  if (!QFileInfo::exists(file) || !QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-    vesk::gui::ShowStandardError(boxes, QStringLiteral("Не удаётся открыть файл справки %1").arg(path));
+QStringList ArgumentsOf(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
 }
 
-}  // namespace
+// The usage, the version or a usage error, printed; the exit status when the
+// command line asks for no windows.
+std::optional<int> AnswerWithoutWindows(const vesk::gui::CommandLineRequest& request) {
+  using Action = vesk::gui::CommandLineRequest::Action;
+  switch (request.What) {
+    case Action::PrintHelp:
+      std::fputs(vesk::gui::UsageText().toLocal8Bit().constData(), stdout);
+      return EXIT_SUCCESS;
+    case Action::PrintVersion:
+      std::fputs(vesk::gui::CommandLineVersionText().toLocal8Bit().constData(), stdout);
+      return EXIT_SUCCESS;
+    case Action::UsageError:
+      std::fprintf(stderr, "vesk: %s\nTry 'vesk --help'.\n", request.Error.toLocal8Bit().constData());
+      return 2;
+    case Action::OpenWindows:
+      break;
+  }
+  return std::nullopt;
+}
 
 int main(int argc, char** argv) {
+  // --help and --version need no display: answered before the application
+  // object would look for one.
+  if (const QStringList arguments = ArgumentsOf(argc, argv); vesk::gui::AsksForHelpOrVersion(arguments))
+    if (const auto status = AnswerWithoutWindows(vesk::gui::ParseCommandLine(arguments))) return *status;
   // A result being written when the session ends leaves no temporary file.
   vesk::InstallTemporaryFileCleanupOnSignals();
   vesk::gui::VeskApplication app(argc, argv);
+  // The application object has taken Qt's own options out of argv.
+  const vesk::gui::CommandLineRequest request = vesk::gui::ParseCommandLine(ArgumentsOf(argc, argv));
+  if (const auto status = AnswerWithoutWindows(request)) return *status;
   vesk::qt::ConfigureImageReaders();
   // The windows speak Russian whatever the locale, so Qt's own dialogs (the
   // file dialogs, the Yes and No of a question) do too, where the
@@ -45,10 +70,16 @@ int main(int argc, char** argv) {
     app.SetMessageBoxes(&boxes);
     vesk::gui::QtFileDialogs files;
     const vesk::NumberFormat format{vesk::qt::LocaleDecimalSeparator(std::getenv)};
-    vesk::gui::GuiContext context{files, boxes, format, [&boxes](const QString& path) { OpenHelp(boxes, path); }, 0};
+    vesk::gui::Manual manual;
+    vesk::gui::GuiContext context{files, boxes, format, [&manual](const QString& page) { manual.Open(page); }, 0};
     vesk::gui::VeskWindows windows(context);
     QObject::connect(&windows.Main(), &vesk::gui::TMainVisForm::Closed, &app, &QApplication::quit);
     windows.Show();
+    // Once the loop runs, so that the windows are up when a box asks.
+    QMetaObject::invokeMethod(
+        &app,
+        [&] { vesk::gui::RunGuarded(boxes, [&] { vesk::gui::OpenCommandLineFiles(windows, request.Files, boxes); }); },
+        Qt::QueuedConnection);
     return app.exec();
   } catch (...) {
     // Start-up itself failed: say so, then end.

@@ -13,14 +13,14 @@ class RenderJobs;
 
 // What the windows need from outside themselves: the dialogs (real ones in
 // the application, scripted ones in tests), the decimal separator of the
-// user's locale for every number field and data file, and the help viewer.
+// user's locale for every number field and data file, and the manual.
 struct GuiContext {
   FileDialogs& Files;
   MessageBoxes& Messages;
   NumberFormat Format;
-  // Asks the platform to open the help file at `path` (relative to the
-  // current folder) at its contents.
-  std::function<void(const QString& path)> OpenHelp;
+  // Shows the manual at `page` ("index.html", "refpoints.html#build"...,
+  // see gui/help/Manual.h).
+  std::function<void(const QString& page)> OpenHelp;
   // Threads a rendering job and a statistical fit may use; 0 = every core.
   int Threads = 0;
   // The application's rendering jobs and result viewers (set by the

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QStyle>
 #include <QToolBar>
 #include <algorithm>
@@ -20,6 +21,7 @@
 
 #include "common/UserDialogs.h"
 #include "files/TextFile.h"
+#include "gui/common/WindowPlacement.h"
 #include "gui/editor/TableGrid.h"
 #include "gui/editor/TableModel.h"
 #include "gui/editor/ToolIcons.h"
@@ -197,6 +199,13 @@ bool TRedForm::SaveTable() {
   }
   model_->MarkSaved();
   return true;
+}
+
+void TRedForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (placed_ || event->spontaneous()) return;
+  placed_ = true;
+  CentreOnScreen(*this);
 }
 
 void TRedForm::closeEvent(QCloseEvent* event) {

@@ -44,6 +44,8 @@ class TRedForm : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Opens centred on the screen, whole even on a small one.
+  void showEvent(QShowEvent* event) override;
 
  private:
   void SaveClick();
@@ -72,6 +74,7 @@ class TRedForm : public QMainWindow {
   QAction* deleteRowAction_;
   QAction* clearAction_;
   QAction* pasteAction_;
+  bool placed_ = false;
 };
 
 }  // namespace vesk::gui

@@ -252,7 +252,7 @@ void TVisual2_Form::MakeMenus() {
   showArea_->setToolTip(QStringLiteral("Углы области построения, перенесённые на оба снимка по их ориентации"));
   connect(showArea_, &QAction::toggled, this, [this] { RefreshAreaOutline(); });
 
-  AddHelpMenu();
+  AddHelpMenu(kOrientationManualPage);
 
   auto* toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_J), this);
   toggle->setObjectName(QStringLiteral("ToggleExtraItemsShortcut"));
@@ -434,7 +434,7 @@ void TVisual2_Form::OrientationBuild(vesk::OrientationBuild& build) {
     return ShowBuildFailure(*failure, this);
   }
   try {
-    jobs_->Start(std::move(request), rows_[0].Pane->Photo(), rows_[1].Pane->Photo());
+    jobs_->Start(std::move(request), rows_[0].Pane->Photo(), rows_[1].Pane->Photo(), PhotoPath(1), PhotoPath(2));
   } catch (...) {
     // A request the job refuses (a build area it cannot walk, a photograph
     // it cannot read) is a fault of the input data like any other here.

@@ -295,7 +295,7 @@ void TVisual_Form::MakeMenus() {
   residualsItem->setObjectName(QStringLiteral("ShowResiduals"));
   view->addAction(residualsItem);
 
-  AddHelpMenu();
+  AddHelpMenu(kReferencePointsManualPage);
 }
 
 void TVisual_Form::ConnectFields() {
@@ -508,6 +508,7 @@ void TVisual_Form::StartBuild(BuildCommand command) {
   // The job renders the photographs whose sizes the fit was given, even
   // when another one is loaded while the fit runs.
   fitPhotos_ = {View1().Photo(), View2().Photo()};
+  fitPhotoPaths_ = {Photo1Path(), Photo2Path()};
   fit_->Start(std::move(build));
   UpdateBuildMenu();
 }
@@ -539,7 +540,8 @@ void TVisual_Form::FitFinished() {
     ShowBuildFailure(*refused, this);
     return;
   }
-  RunGuarded(context_.Messages, [&] { jobs_->Start(std::move(request), photos[0], photos[1]); });
+  RunGuarded(context_.Messages,
+             [&] { jobs_->Start(std::move(request), photos[0], photos[1], fitPhotoPaths_[0], fitPhotoPaths_[1]); });
 }
 
 void TVisual_Form::ShowResiduals(const ReferencePointBuild& build) {
@@ -768,9 +770,15 @@ void TVisual_Form::dragEnterEvent(QDragEnterEvent* event) {
 void TVisual_Form::dragMoveEvent(QDragMoveEvent* event) { event->acceptProposedAction(); }
 
 void TVisual_Form::dropEvent(QDropEvent* event) {
-  const DropPlan plan = PlanDrop(DroppedPaths(*event->mimeData()), TargetAt(event->position().toPoint()));
-  if (plan.Empty()) return;
+  const std::vector<std::string> files = DroppedPaths(*event->mimeData());
+  const DropTarget target = TargetAt(event->position().toPoint());
+  if (PlanDrop(files, target).Empty()) return;
   event->acceptProposedAction();
+  AssignFiles(files, target);
+}
+
+void TVisual_Form::AssignFiles(const std::vector<std::string>& files, DropTarget target) {
+  const DropPlan plan = PlanDrop(files, target);
   RunGuarded(context_.Messages, [&] {
     if (!plan.Project.empty()) {
       MoveCurrentFolderTo(qt::FileNameToQString(plan.Project));

@@ -115,6 +115,9 @@ class TVisual_Form : public WorkspaceWindow {
   // The input set of the project file at `path` (after its dialog, or
   // dropped onto the window).
   void LoadInputSetFrom(const std::string& path);
+  // Files dropped on `target` (or given any other way than their dialogs),
+  // taken as PlanDrop says, each as if chosen in its dialog.
+  void AssignFiles(const std::vector<std::string>& files, DropTarget target);
   void OpenTableEditor(FileField& field);
 
  protected:
@@ -194,6 +197,7 @@ class TVisual_Form : public WorkspaceWindow {
   BuildMode mode_ = BuildMode::SecondToFirst;
   std::shared_ptr<ReferencePointBuild> lastBuild_;
   std::array<qt::SharedPhoto, 2> fitPhotos_;  // of the build whose fit runs
+  std::array<std::string, 2> fitPhotoPaths_;  // their names, for the viewer's caption
   std::vector<std::unique_ptr<TRedForm>> editors_;
 };
 

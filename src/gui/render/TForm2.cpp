@@ -17,6 +17,7 @@
 #include "gui/common/CurrentFolder.h"
 #include "gui/common/ImageView.h"
 #include "gui/common/WindowPlacement.h"
+#include "gui/render/ViewerCaption.h"
 #include "model/BuildModeTraits.h"
 #include "qt/ImageFiles.h"
 #include "render/RenderMessages.h"
@@ -107,8 +108,13 @@ void TForm2::PrepareResult(BuildMode mode, PictureSize resultSize, const BuildAr
   size_ = resultSize;
   const BuildModeTraits* traits = FindTraits(static_cast<int>(mode));
   groupBox_->setTitle(QString::fromUtf8(traits != nullptr ? traits->ViewerTitle : kTransformedImageTitle));
+  setWindowTitle(ViewerCaption(mode, {}, {}));
   resize(600, 450);
   scrollBox_->Picture().SetPictureSize(QSize(resultSize.Width, resultSize.Height));
+}
+
+void TForm2::SetSourcePhotos(const std::string& photo1, const std::string& photo2) {
+  setWindowTitle(ViewerCaption(mode_, photo1, photo2));
 }
 
 void TForm2::SetResult(std::shared_ptr<const RgbImage> result) {
@@ -120,11 +126,19 @@ void TForm2::SetResult(std::shared_ptr<const RgbImage> result) {
 
 void TForm2::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  // Centred when it first opens; afterwards it stays where the user puts it.
-  if (!placed_) {
-    placed_ = true;
+  // Placed when it first opens; afterwards it stays where the user puts it.
+  if (placed_) return;
+  placed_ = true;
+  if (place_)
+    place_(*this);
+  else
     CentreOnScreen(*this);
-  }
+  // A result larger than the window opens whole; Ctrl+0 shows it one pixel
+  // per pixel.
+  if (layout() != nullptr) layout()->activate();
+  const QSize room = scrollBox_->maximumViewportSize() * scrollBox_->devicePixelRatioF();
+  const QSize picture = scrollBox_->Picture().PictureSize();
+  if (picture.width() > room.width() || picture.height() > room.height()) scrollBox_->FitToWindow();
 }
 
 QImage TForm2::DisplayedPicture() const {
@@ -224,6 +238,11 @@ void TForm2::ShowPointer(QPointF imagePoint) {
   position_->setText(QStringLiteral("Пиксель: %1, %2").arg(column).arg(row) + SceneCoordinates(column, row));
 }
 
-void TForm2::ShowZoom(double zoom) { zoom_->setText(QStringLiteral("Масштаб: ") + ZoomPercentText(zoom)); }
+void TForm2::ShowZoom(double zoom) {
+  QString text = QStringLiteral("Масштаб: ") + ZoomPercentText(zoom);
+  // Zoomed, the way back to the true pixels is one key away.
+  if (zoom != 1.0) text += QStringLiteral("  (Ctrl+0 — 100 %)");
+  zoom_->setText(text);
+}
 
 }  // namespace vesk::gui

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "gui/common/GuiContext.h"
@@ -21,7 +23,8 @@ inline constexpr const char* kViewerCaption = "Стереовизуализац�
 inline constexpr const char* kMarkFileReadError = "Ошибка чтения файла координат!";
 
 // The result viewer: shows the result of one rendering job at one screen
-// pixel per image pixel, saves it, and marks reference points of a
+// pixel per image pixel (fitted to the window when it opens, if larger;
+// Ctrl+0 goes back to one pixel per pixel), saves it, and marks reference points of a
 // coordinate file on the displayed picture (never in the result itself).
 class TForm2 : public QWidget {
   Q_OBJECT
@@ -33,6 +36,12 @@ class TForm2 : public QWidget {
   // mode, the window's size and the picture's size (the result's). The
   // area tells the scene coordinates of the pixels of a build-area result.
   void PrepareResult(BuildMode mode, PictureSize resultSize, const BuildArea& area);
+  // The photographs the result was built from (paths); the caption names
+  // them after what was built.
+  void SetSourcePhotos(const std::string& photo1, const std::string& photo2);
+  // Where the window goes when it first opens (centred on the screen when
+  // none is set); the application's viewers cascade through it.
+  void SetPlacement(std::function<void(TForm2&)> place) { place_ = std::move(place); }
   // The finished result; the viewer shares it and never changes it.
   void SetResult(std::shared_ptr<const RgbImage> result);
 
@@ -64,6 +73,7 @@ class TForm2 : public QWidget {
   PictureSize size_;
   std::shared_ptr<const RgbImage> result_;
   std::vector<MarkCross> marks_;
+  std::function<void(TForm2&)> place_;
   bool placed_ = false;
 
   QGroupBox* groupBox_;

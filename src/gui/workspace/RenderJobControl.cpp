@@ -32,15 +32,18 @@ VisualThread* RenderJobControl::Start(const JobOrder& order) {
         return MakeRenderRequest(order.List1, order.List2, order.Mode, order.Area, order.Plane1, order.Plane2,
                                  order.From);
       },
-      order.Photo1, order.Photo2);
+      order.Photo1, order.Photo2, {}, {});
 }
 
-VisualThread* RenderJobControl::Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2) {
-  return StartMade([&request] { return std::move(request); }, std::move(photo1), std::move(photo2));
+VisualThread* RenderJobControl::Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2,
+                                      const std::string& photo1Path, const std::string& photo2Path) {
+  return StartMade([&request] { return std::move(request); }, std::move(photo1), std::move(photo2), photo1Path,
+                   photo2Path);
 }
 
 VisualThread* RenderJobControl::StartMade(const std::function<RenderRequest()>& makeRequest, qt::SharedPhoto photo1,
-                                          qt::SharedPhoto photo2) {
+                                          qt::SharedPhoto photo2, const std::string& photo1Path,
+                                          const std::string& photo2Path) {
   idleFlag_ = 0;
   startTime_ = CurrentTimeOfDay();
   status_.ShowStart(QString::fromUtf8(kBuildingImageStatus));
@@ -54,6 +57,7 @@ VisualThread* RenderJobControl::StartMade(const std::function<RenderRequest()>& 
     throw;
   }
 
+  if (TForm2* viewer = job->Viewer()) viewer->SetSourcePhotos(photo1Path, photo2Path);
   connect(job, &VisualThread::PositionChanged, &status_, &WorkspaceStatusBar::ShowPosition);
   connect(job, &VisualThread::ElapsedTextChanged, &status_, &WorkspaceStatusBar::ShowElapsed);
   connect(job, &VisualThread::Ended, this, [this, job](RenderStatus status, const QString& failure) {

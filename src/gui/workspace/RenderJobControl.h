@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <string>
 
 #include "gui/common/GuiContext.h"
 #include "gui/render/VisualThread.h"
@@ -54,8 +55,10 @@ class RenderJobControl : public QObject {
   // is cleared; the idle flag stays 0.
   VisualThread* Start(const JobOrder& order);
   // The same for a request a core build has made already, with the
-  // workspace's two photographs.
-  VisualThread* Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2);
+  // workspace's two photographs; their paths name them in the viewer's
+  // caption.
+  VisualThread* Start(RenderRequest request, qt::SharedPhoto photo1, qt::SharedPhoto photo2,
+                      const std::string& photo1Path = {}, const std::string& photo2Path = {});
 
   // The terminate request of the job started last, while the idle flag is
   // 0 and that job still runs; nothing otherwise.
@@ -80,7 +83,7 @@ class RenderJobControl : public QObject {
 
  private:
   VisualThread* StartMade(const std::function<RenderRequest()>& makeRequest, qt::SharedPhoto photo1,
-                          qt::SharedPhoto photo2);
+                          qt::SharedPhoto photo2, const std::string& photo1Path, const std::string& photo2Path);
   void FinishJob(VisualThread& job);
   void JobStopped(VisualThread& job, RenderStatus status, const QString& failure);
 

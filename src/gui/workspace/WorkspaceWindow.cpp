@@ -1,6 +1,8 @@
 #include "gui/workspace/WorkspaceWindow.h"
 
+#include <QAction>
 #include <QDialog>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -22,13 +24,15 @@ WorkspaceWindow::WorkspaceWindow(const GuiContext& context, const SharedDialogs&
   statusBar()->addPermanentWidget(statusBar_, 1);
 }
 
-QMenu* WorkspaceWindow::AddHelpMenu() {
+QMenu* WorkspaceWindow::AddHelpMenu(const char* manualPage) {
   QMenu* help = menuBar()->addMenu(QStringLiteral("Помощь"));
   help->setObjectName(QStringLiteral("HelpMenu"));
   QAction* contents = help->addAction(QStringLiteral("Справка"));
   contents->setObjectName(QStringLiteral("HelpContents"));
-  connect(contents, &QAction::triggered, this, [this] {
-    if (context_.OpenHelp) context_.OpenHelp(QString::fromLatin1(kHelpFile));
+  contents->setShortcut(QKeySequence::HelpContents);
+  contents->setShortcutContext(Qt::WindowShortcut);
+  connect(contents, &QAction::triggered, this, [this, manualPage] {
+    if (context_.OpenHelp) context_.OpenHelp(QString::fromLatin1(manualPage));
   });
   QAction* about = help->addAction(QStringLiteral("О программе"));
   about->setObjectName(QStringLiteral("HelpAbout"));

@@ -14,7 +14,9 @@ namespace vesk::gui {
 
 class WorkspaceStatusBar;
 
-inline constexpr const char* kHelpFile = "VeskHelp/Vesk_01.HLP";
+// The manual's pages of the two workspaces (see gui/help/Manual.h).
+inline constexpr const char* kReferencePointsManualPage = "refpoints.html";
+inline constexpr const char* kOrientationManualPage = "orientation.html";
 
 // What both workspaces share as windows: a main window that opens centred at
 // its design size, hides when closed (keeping its state), binds the
@@ -38,9 +40,10 @@ class WorkspaceWindow : public QMainWindow {
   void BindBuildArea();
 
  protected:
-  // "Помощь" with "Справка" and "О программе"; a workspace adds it after
-  // its own menus.
-  QMenu* AddHelpMenu();
+  // "Помощь" with "Справка" (F1), which opens the manual at the
+  // workspace's own page, and "О программе"; a workspace adds it after its
+  // own menus.
+  QMenu* AddHelpMenu(const char* manualPage);
 
   // What a build that ended before its job tells the user: its message box
   // owned by `owner` (null: no owner window), the standard error box, or

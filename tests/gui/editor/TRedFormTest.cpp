@@ -21,6 +21,7 @@
 #include "files/CoordinateFile.h"
 #include "files/OrientationFiles.h"
 #include "files/TextFile.h"
+#include "gui/common/WindowPlacement.h"
 #include "gui/editor/TableModel.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScriptedDialogs.h"
@@ -145,6 +146,10 @@ TEST_F(TRedFormTest, EachKindGetsItsWindowColumnsAndCommands) {
       EXPECT_EQ(form.findChild<QWidget*>(name)->isEnabled(), c.kind == TableKind::PointTable) << c.title << " " << name;
     }
     EXPECT_FALSE(form.Modified());
+    // Each kind opens whole on the screen.
+    form.show();
+    EXPECT_TRUE(gui::AvailableArea(form).contains(form.frameGeometry())) << c.title;
+    EXPECT_EQ(form.size(), c.size) << c.title << ": fits, so not shrunk";
 
     boxes_.Boxes.clear();
     files_.Calls.clear();

@@ -252,7 +252,7 @@ TEST_F(OrientationWorkspaceTest, TheWindowHasTheControlsAndMenusByTheirNames) {
   EXPECT_EQ(form->Interpolation(), 2);
 
   Item("HelpContents")->trigger();
-  EXPECT_EQ(helpOpened, QStringList{"VeskHelp/Vesk_01.HLP"});
+  EXPECT_EQ(helpOpened, QStringList{"orientation.html"});
 }
 
 TEST_F(OrientationWorkspaceTest, TheHeaderIsThreeEqualColumnsAtEverySize) {
@@ -536,6 +536,7 @@ TEST_F(OrientationWorkspaceTest, TheSceneAnaglyphAsksForTheAreaEveryTimeAndCance
   EXPECT_EQ(ended.back(), RenderStatus::Completed);
   ASSERT_NE(LastViewer(), nullptr);
   EXPECT_TRUE(LastViewer()->isVisible());
+  EXPECT_EQ(LastViewer()->windowTitle(), "Стереовизуализация — анаглиф на плоскости (left01.bmp, right01.bmp)");
   EXPECT_EQ(form->Jobs().IdleFlag(), 1);
 }
 

@@ -297,6 +297,7 @@ TEST_F(TVisualFormTest, TheSceneAnaglyphAsksForTheAreaAndBuildsModeElevenAndWith
   ASSERT_TRUE(WaitForQuiet());
   ASSERT_EQ(ShownViewers().size(), 1u);
   EXPECT_EQ(ShownViewers()[0]->ResultMode(), BuildMode::AnaglyphOnSceneInterpolated);
+  EXPECT_EQ(ShownViewers()[0]->windowTitle(), "Стереовизуализация — анаглиф на плоскости (left01.bmp, right01.bmp)");
   EXPECT_EQ(window->IdleFlag(), 1);
 
   {
@@ -642,7 +643,11 @@ TEST_F(TVisualFormTest, ShowingTheWindowBindsTheBuildAreaDialogAndHelpAndAboutOp
   window->show();
   EXPECT_EQ(area.BuildAreaTarget(), &window->BuildArea());
   Action("HelpContents")->trigger();
-  EXPECT_EQ(helpOpened, std::vector<QString>{"VeskHelp/Vesk_01.HLP"});
+  EXPECT_EQ(helpOpened, std::vector<QString>{"refpoints.html"});
+  // F1 from any field does the same.
+  Reactivate();
+  QTest::keyClick(Edit("Edit9"), Qt::Key_F1);
+  EXPECT_EQ(helpOpened, (std::vector<QString>{"refpoints.html", "refpoints.html"}));
   ModalAnswers answers;
   Action("HelpAbout")->trigger();
   EXPECT_EQ(answers.Opened(), 1);

@@ -8,9 +8,13 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "gui/common/ImageView.h"
+#include "gui/common/WindowPlacement.h"
+#include "gui/render/ResultViewers.h"
 #include "gui/render/TForm2.h"
+#include "gui/render/ViewerCaption.h"
 #include "qt/ImageFiles.h"
 #include "support/FileSizeLimit.h"
 #include "support/NoisePhoto.h"
@@ -70,7 +74,7 @@ bool Before(const QPoint& a, const QPoint& b) { return a.y() != b.y() ? a.y() < 
 
 TEST_F(ResultViewerTest, ShowsTheResultOnePixelPerPixelInItsFrameAndToolbar) {
   Viewer(3, 700, 500);
-  EXPECT_EQ(viewer.windowTitle(), "Стереовизуализация");
+  EXPECT_EQ(viewer.windowTitle(), "Стереовизуализация — анаглиф в кадре первого снимка");
   EXPECT_EQ(viewer.findChild<QGroupBox*>("GroupBox1")->title(), "Анаглифическое стереоизображение");
   EXPECT_EQ(viewer.size(), QSize(600, 450));
   EXPECT_EQ(viewer.minimumSize(), QSize(160, 100));
@@ -263,7 +267,8 @@ TEST_F(ResultViewerTest, ZoomKeepsWholePixelsAndCtrlZeroGoesBackToOnePixelPerPix
   const QSize shown = area.Picture().size();
   EXPECT_TRUE(shown.width() <= room.width() && shown.height() <= room.height());
   EXPECT_TRUE(shown.width() >= room.width() - 1 || shown.height() >= room.height() - 1);
-  EXPECT_EQ(viewer.findChild<QLabel*>("ZoomLabel")->text(), "Масштаб: " + gui::ZoomPercentText(area.Picture().Zoom()));
+  EXPECT_EQ(viewer.findChild<QLabel*>("ZoomLabel")->text(),
+            "Масштаб: " + gui::ZoomPercentText(area.Picture().Zoom()) + "  (Ctrl+0 — 100 %)");
 }
 
 TEST_F(ResultViewerTest, ThePointerShowsTheResultPixelAndOnTheScenePlaneItsSceneCoordinates) {
@@ -277,6 +282,104 @@ TEST_F(ResultViewerTest, ThePointerShowsTheResultPixelAndOnTheScenePlaneItsScene
   Viewer(1, 400, 300);
   QTest::mouseMove(&image, QPoint(static_cast<int>(3.5 * scale), static_cast<int>(4.5 * scale)));
   EXPECT_EQ(viewer.findChild<QLabel*>("PositionLabel")->text(), "Пиксель: 3, 4");
+}
+
+TEST(ViewerCaptionTest, NamesWhatWasBuiltAndThePhotographsItWasBuiltFrom) {
+  const std::string left = "/data/set/left01.bmp";
+  const std::string right = "/data/set/right01.bmp";
+  const struct {
+    int mode;
+    const char* caption;
+  } cases[] = {
+      {0, "Стереовизуализация — второй снимок в кадре первого (left01.bmp, right01.bmp)"},
+      {7, "Стереовизуализация — первый снимок в кадре второго (left01.bmp, right01.bmp)"},
+      {2, "Стереовизуализация — анаглиф в кадре второго снимка (left01.bmp, right01.bmp)"},
+      {3, "Стереовизуализация — анаглиф в кадре первого снимка (left01.bmp, right01.bmp)"},
+      // A photograph on the plane is built from that photograph alone.
+      {9, "Стереовизуализация — первый снимок на плоскости (left01.bmp)"},
+      {5, "Стереовизуализация — второй снимок на плоскости (right01.bmp)"},
+      {11, "Стереовизуализация — анаглиф на плоскости (left01.bmp, right01.bmp)"},
+      {6, "Стереовизуализация — анаглиф на плоскости (left01.bmp, right01.bmp)"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(gui::ViewerCaption(static_cast<BuildMode>(c.mode), left, right), QString::fromUtf8(c.caption)) << c.mode;
+  EXPECT_EQ(gui::ViewerCaption(BuildMode::AnaglyphOnScene, {}, right),
+            "Стереовизуализация — анаглиф на плоскости (right01.bmp)");
+  EXPECT_EQ(gui::ViewerCaption(BuildMode::SecondToFirst, {}, {}), "Стереовизуализация — второй снимок в кадре первого");
+  EXPECT_EQ(gui::ViewerCaption(static_cast<BuildMode>(12), left, right), "Стереовизуализация");
+}
+
+TEST_F(ResultViewerTest, TheCaptionTakesThePhotographsOfTheBuild) {
+  Viewer(11, 40, 30);
+  viewer.SetSourcePhotos("/a/left01.bmp", "/a/right01.bmp");
+  EXPECT_EQ(viewer.windowTitle(), "Стереовизуализация — анаглиф на плоскости (left01.bmp, right01.bmp)");
+}
+
+TEST_F(ResultViewerTest, AResultLargerThanTheWindowOpensFittedAndCtrlZeroShowsItPixelForPixel) {
+  Viewer(11, 2400, 900);
+  viewer.show();
+  gui::ImageScrollArea& area = viewer.ScrollBox();
+  const double zoom = area.Picture().Zoom();
+  EXPECT_LT(zoom, 1.0);
+  // The whole result is in sight, and it fills the width it is limited by.
+  const QSize room = area.maximumViewportSize();
+  const QSize shown = area.Picture().size();
+  EXPECT_TRUE(shown.width() <= room.width() && shown.height() <= room.height())
+      << shown.width() << "x" << shown.height();
+  EXPECT_GE(shown.width(), room.width() - 1);
+  EXPECT_EQ(viewer.findChild<QLabel*>("ZoomLabel")->text(),
+            "Масштаб: " + gui::ZoomPercentText(zoom) + "  (Ctrl+0 — 100 %)");
+
+  viewer.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer));
+  QTest::keyClick(&viewer, Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(area.Picture().Zoom(), 1.0);
+  EXPECT_EQ(viewer.findChild<QLabel*>("ZoomLabel")->text(), "Масштаб: 100 %");
+}
+
+TEST_F(ResultViewerTest, AResultThatFitsOpensPixelForPixel) {
+  // Tall but narrow, and wide but flat: each larger than the window one way.
+  for (const QSize size : {QSize(300, 200), QSize(100, 2000), QSize(3000, 50)}) {
+    gui::TForm2 opened(context);
+    opened.PrepareResult(BuildMode::AnaglyphOnFirst, PictureSize{size.width(), size.height()}, {});
+    opened.SetResult(std::make_shared<const RgbImage>(test::NoisePhoto(size.width(), size.height(), 1)));
+    opened.show();
+    const QSize room = opened.ScrollBox().maximumViewportSize() * opened.devicePixelRatioF();
+    const bool fits = size.width() <= room.width() && size.height() <= room.height();
+    EXPECT_EQ(opened.ScrollBox().Picture().Zoom() == 1.0, fits) << size.width() << "x" << size.height();
+  }
+}
+
+TEST_F(ResultViewerTest, NewViewersCascadeAndStayOnTheScreen) {
+  gui::ResultViewers viewers(context);
+  const QRect screen = gui::AvailableArea(viewer);
+  std::vector<gui::TForm2*> opened;
+  for (int i = 0; i < 40; ++i) {
+    gui::TForm2* next = viewers.Create();
+    next->PrepareResult(BuildMode::AnaglyphOnFirst, PictureSize{50, 40}, {});
+    next->show();
+    EXPECT_TRUE(screen.contains(next->frameGeometry())) << i;
+    if (!opened.empty()) {
+      const QPoint step = next->pos() - opened.back()->pos();
+      // A step down and right, or back to the corner when the next step
+      // would leave the screen; never exactly on the one before.
+      EXPECT_TRUE(step == QPoint(gui::ResultViewers::kCascadeStep, gui::ResultViewers::kCascadeStep) ||
+                  next->pos() == screen.topLeft())
+          << i << ": " << step.x() << ", " << step.y();
+    }
+    opened.push_back(next);
+  }
+  // The first one opens centred.
+  EXPECT_LE((opened[0]->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+  // The cascade wrapped at least once on a screen of this size.
+  EXPECT_TRUE(std::any_of(opened.begin(), opened.end(), [&](gui::TForm2* v) { return v->pos() == screen.topLeft(); }));
+
+  // With the last one closed, the next opens centred again.
+  for (gui::TForm2* v : opened) v->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  gui::TForm2* again = viewers.Create();
+  again->show();
+  EXPECT_LE((again->frameGeometry().center() - screen.center()).manhattanLength(), 2);
 }
 
 }  // namespace
