@@ -26,9 +26,11 @@ constexpr int kMinSide = 16;
 // A transformation found by chance among unrelated matches rarely gathers
 // more than a handful of them; this many are the least taken as evidence.
 constexpr int kMinEvidence = 8;
-// At most this many matches are positioned at full resolution; they are
-// chosen spread over the overlap, so more would only cost time.
-constexpr int kMaxRefined = 1000;
+// Matches positioned at full resolution per pair asked for (and at least
+// the minimum): chosen spread over the overlap, enough that the robust fit
+// and the final choice have plenty to pick from; more would only cost time.
+constexpr int kRefinedPerPair = 8;
+constexpr int kMinRefined = 240;
 
 MatchOutcome Failure(MatchOutcome outcome, MatchFailure failure, std::string reason) {
   outcome.Status = MatchStatus::Failed;
@@ -137,7 +139,9 @@ MatchOutcome Search(const RgbImage& photo1, const RgbImage& photo2, const MatchS
       agreeingStrength.push_back(strength[i]);
       agreeingIndex.push_back(i);
     }
-  const std::vector<int> toRefine = SpreadOverGrid(agreeing, agreeingStrength, kMaxRefined);
+  const int count = std::clamp(settings.MaxPairs, kMinMatchPairs, kMaxMatchPairs);
+  const std::vector<int> toRefine =
+      SpreadOverGrid(agreeing, agreeingStrength, std::max(kMinRefined, kRefinedPerPair * count));
   const Homography forward = coarse.Transformation;
   const Homography backward = forward.inv();
   std::vector<cv::Point2d> refined1, refined2;
@@ -185,12 +189,12 @@ MatchOutcome Search(const RgbImage& photo1, const RgbImage& photo2, const MatchS
       inlierScores.push_back(scores[i]);
       inlierIndex.push_back(i);
     }
-  const int count = std::clamp(settings.MaxPairs, kMinMatchPairs, kMaxMatchPairs);
   for (int chosen : SpreadOverGrid(inliers1, inlierScores, count)) {
     const std::size_t i = inlierIndex[static_cast<std::size_t>(chosen)];
     outcome.Points1.emplace_back(refined1[i].x, refined1[i].y);
     outcome.Points2.emplace_back(refined2[i].x, refined2[i].y);
   }
+  outcome.Checked = static_cast<int>(refined1.size());
   outcome.Inliers = final.InlierCount;
   outcome.Rms = final.Rms;
   for (int q = 0; q < 9; ++q) outcome.Homography[q] = final.Transformation.val[q] / final.Transformation.val[8];

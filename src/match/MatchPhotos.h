@@ -59,8 +59,12 @@ struct MatchOutcome {
   int Features1 = 0;  // features detected in each photograph
   int Features2 = 0;
   int Matches = 0;  // mutual nearest neighbours that passed the ratio test
-  // Pairs consistent with the robust transformation, and the root mean
-  // square of their distances from it, in the second photograph's pixels.
+  // Matches that a first transformation explained, positioned again at full
+  // resolution (a sample spread over the overlap, eight per pair asked for).
+  int Checked = 0;
+  // Checked pairs consistent with the robust transformation fitted to them,
+  // and the root mean square of their distances from it, in the second
+  // photograph's pixels.
   int Inliers = 0;
   double Rms = 0;
   // The robust transformation, first photograph to second, row-major 3 x 3

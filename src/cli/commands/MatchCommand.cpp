@@ -42,10 +42,12 @@ constexpr const char* kHelp =
     "  --threshold PX        a pair agrees with the transformation when it misses by at\n"
     "                        most PX pixels of the second photograph (default 3)\n"
     "  --decimal-separator C decimal separator of the written files (default: the locale's)\n"
-    "  --json                one JSON object: {\"pairs\", \"inliers\", \"rms\", \"matches\",\n"
-    "                        \"points1\": [[x, y], ...], \"points2\": [[x, y], ...]}\n\n"
+    "  --json                one JSON object: {\"pairs\", \"inliers\", \"rms\", \"checked\",\n"
+    "                        \"matches\", \"points1\": [[x, y], ...], \"points2\": [...]}\n\n"
     "It prints the number of pairs written, the number of pairs that agree with the\n"
-    "robust transformation and their root mean square distance from it. Both files are\n"
+    "robust transformation (of the matches checked at full resolution, eight per pair\n"
+    "asked for, and of all matches) and their root mean square distance from it, in\n"
+    "pixels of the second photograph. Both files are\n"
     "written whole or not at all, after the search; before any work they are refused\n"
     "as render refuses its result (a folder, a device, a file you may not write, a\n"
     "photograph, or both options naming one file). A progress bar is shown on standard\n"
@@ -156,12 +158,13 @@ int RunMatch(Arguments& args, CliEnvironment& env) {
 
   if (json) {
     env.Out << "{\"pairs\": " << points1.Count() << ", \"inliers\": " << outcome.Inliers
-            << ", \"rms\": " << JsonNumber(outcome.Rms) << ", \"matches\": " << outcome.Matches
-            << ", \"points1\": " << JsonPoints(outcome.Points1) << ", \"points2\": " << JsonPoints(outcome.Points2)
-            << "}\n";
+            << ", \"rms\": " << JsonNumber(outcome.Rms) << ", \"checked\": " << outcome.Checked
+            << ", \"matches\": " << outcome.Matches << ", \"points1\": " << JsonPoints(outcome.Points1)
+            << ", \"points2\": " << JsonPoints(outcome.Points2) << "}\n";
   } else {
     env.Out << "pairs: " << points1.Count() << "\n"
-            << "inliers: " << outcome.Inliers << " (of " << outcome.Matches << " matches)\n"
+            << "inliers: " << outcome.Inliers << " (of " << outcome.Checked << " pairs checked at full resolution, "
+            << outcome.Matches << " matches)\n"
             << "rms: " << Readable(outcome.Rms) << " px\n";
   }
   return kExitSuccess;

@@ -11,6 +11,11 @@ namespace vesk {
 // The coefficient sets of solved four-point subsets, in the order they were
 // solved: eight doubles per subset in fixed-size blocks, so that millions of
 // samples cost 64 bytes each and growing never copies what is stored.
+//
+// While a SampleBlockReuse lives, freed blocks are kept (up to a bound) and
+// handed to the next store that grows: a search hands thousands of stores
+// from its workers to the folding thread, and blocks fresh from the system
+// cost a page fault per few samples on first touch.
 class SampleStore {
  public:
   void Append(const CoefficientArray& values);
@@ -37,12 +42,25 @@ class SampleStore {
  private:
   static constexpr std::size_t kSamplesPerBlock = 1024;
   static constexpr std::size_t kBytesPerBlock = kSamplesPerBlock * kCoefficientCount * sizeof(double);
+  struct BlockRelease {
+    void operator()(double* values) const;
+  };
   struct Block {
-    std::unique_ptr<double[]> Values;
+    std::unique_ptr<double[], BlockRelease> Values;
     std::size_t Count = 0;
   };
   std::vector<Block> blocks_;
   std::size_t count_ = 0;
+};
+
+// A span in which freed sample blocks are kept for reuse; when the last one
+// ends, the kept blocks go back to the system. Any thread.
+class SampleBlockReuse {
+ public:
+  SampleBlockReuse();
+  ~SampleBlockReuse();
+  SampleBlockReuse(const SampleBlockReuse&) = delete;
+  SampleBlockReuse& operator=(const SampleBlockReuse&) = delete;
 };
 
 }  // namespace vesk

@@ -333,6 +333,8 @@ int BlocksInFlight(int threads) {
 
 bool SolveSubsetsInOrder(const SubsetSearcher& searcher, const SubsetSearchOptions& options, const SolutionFold& fold,
                          const SubsetProgress& progress) {
+  // The workers' stores come back to them once folded.
+  const SampleBlockReuse reuse;
   const long long subsetsPerBlock = std::max(1LL, options.SubsetsPerBlock);
   const long long blocks = searcher.SubsetCount() / subsetsPerBlock + 1;
   const int threads =
