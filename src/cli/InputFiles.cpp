@@ -7,6 +7,7 @@
 #include "files/FileCheck.h"
 #include "files/InputFile.h"
 #include "qt/ImageFiles.h"
+#include "qt/StereoFiles.h"
 #include "render/RenderMessages.h"
 
 namespace vesk::cli {
@@ -53,23 +54,43 @@ PhotoSize ReadPhotoSizeOrThrow(const std::string& path) {
   return PhotoSize{static_cast<double>(size->Width), static_cast<double>(size->Height)};
 }
 
-qt::SharedPhoto LoadPhotographOrThrow(const std::string& path, const CancelToken& cancel) {
-  qt::PhotoLoad load = qt::LoadPhoto(path, cancel);
-  switch (load.Problem) {
-    case qt::PhotoProblem::None:
-      return std::move(load.Photo);
+namespace {
+
+// Throws what the command says of a photograph file that did not load
+// (`problem` is not None); `unreadable` names what it could not be read as.
+[[noreturn]] void ThrowPhotoProblem(const std::string& path, qt::PhotoProblem problem, const std::string& failure,
+                                    const char* unreadable) {
+  switch (problem) {
     case qt::PhotoProblem::Missing:
       throw VeskError(MissingFileMessage(path));
     case qt::PhotoProblem::NotAFile:
-      throw VeskError(MissingFileMessage(path) + " (" + load.Failure + ")");
+      throw VeskError(MissingFileMessage(path) + " (" + failure + ")");
     case qt::PhotoProblem::TooLarge:
-      throw VeskError(path + ": " + kPhotographTooLarge + " (" + load.Failure + ")");
+      throw VeskError(path + ": " + kPhotographTooLarge + " (" + failure + ")");
     case qt::PhotoProblem::Cancelled:
       throw Interrupted();
+    case qt::PhotoProblem::None:
     case qt::PhotoProblem::NotAnImage:
       break;
   }
-  throw VeskError(path + ": " + kPhotographUnreadable + " (" + load.Failure + ")");
+  throw VeskError(path + ": " + unreadable + " (" + failure + ")");
+}
+
+}  // namespace
+
+qt::SharedPhoto LoadPhotographOrThrow(const std::string& path, const CancelToken& cancel) {
+  qt::PhotoLoad load = qt::LoadPhoto(path, cancel);
+  if (load.Problem != qt::PhotoProblem::None)
+    ThrowPhotoProblem(path, load.Problem, load.Failure, kPhotographUnreadable);
+  return std::move(load.Photo);
+}
+
+std::pair<qt::SharedPhoto, qt::SharedPhoto> LoadStereoPhotographOrThrow(const std::string& path,
+                                                                        const CancelToken& cancel) {
+  qt::StereoPhotoLoad load = qt::LoadStereoPhoto(path, cancel);
+  if (load.Problem != qt::PhotoProblem::None)
+    ThrowPhotoProblem(path, load.Problem, load.Failure, qt::kStereoPhotoUnreadable);
+  return {std::move(load.Left), std::move(load.Right)};
 }
 
 }  // namespace vesk::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "common/VeskError.h"
 #include "estimation/BuildFit.h"
@@ -37,5 +38,9 @@ PhotoSize ReadPhotoSizeOrThrow(const std::string& path);
 // Loads a photograph for a command; a missing, unreadable or oversized file
 // raises VeskError naming it, a stop raises Interrupted.
 qt::SharedPhoto LoadPhotographOrThrow(const std::string& path, const CancelToken& cancel);
+// The two views of an MPO file (--stereo-photo) as photographs 1 and 2, or
+// the error that says why not, as LoadPhotographOrThrow does.
+std::pair<qt::SharedPhoto, qt::SharedPhoto> LoadStereoPhotographOrThrow(const std::string& path,
+                                                                        const CancelToken& cancel);
 
 }  // namespace vesk::cli

@@ -128,6 +128,21 @@ struct Decoded {
 
 Decoded Refused(PhotoProblem problem, std::string why) { return Decoded{std::nullopt, problem, std::move(why)}; }
 
+// Any format Qt reads, the size checked from the header first.
+Decoded DecodeWith(QImageReader& reader, const CancelToken& cancel) {
+  ConfigureImageReaders();
+  const QSize size = reader.size();
+  if (!size.isValid()) return Refused(PhotoProblem::NotAnImage, reader.errorString().toStdString());
+  // Refused from the header, before a single pixel is decoded.
+  if (!FitsABuild(size.width(), size.height()))
+    return Refused(PhotoProblem::TooLarge, std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+                                               " pixels is more than a build takes");
+  const QImage image = reader.read();
+  if (image.isNull()) return Refused(PhotoProblem::NotAnImage, reader.errorString().toStdString());
+  if (cancel.Requested()) return Refused(PhotoProblem::Cancelled, "stopped");
+  return Decoded{ToRgb(image), PhotoProblem::None, {}};
+}
+
 Decoded Decode(const std::string& path, const CancelToken& cancel) {
   if (const auto problem = InspectInputFile(path))
     return Refused(problem->Reason == InputRefusal::Missing ? PhotoProblem::Missing : PhotoProblem::NotAFile,
@@ -156,27 +171,26 @@ Decoded Decode(const std::string& path, const CancelToken& cancel) {
   if (png.Result == PlainPngRead::Outcome::Decoded) return Decoded{std::move(png.Pixels), PhotoProblem::None, {}};
   if (png.Result == PlainPngRead::Outcome::Cancelled) return Refused(PhotoProblem::Cancelled, "stopped");
 
-  ConfigureImageReaders();
   QImageReader reader(FileNameToQString(path));
-  const QSize size = reader.size();
-  if (!size.isValid()) return Refused(PhotoProblem::NotAnImage, reader.errorString().toStdString());
-  // Refused from the header, before a single pixel is decoded.
-  if (!FitsABuild(size.width(), size.height()))
-    return Refused(PhotoProblem::TooLarge, std::to_string(size.width()) + " x " + std::to_string(size.height()) +
-                                               " pixels is more than a build takes");
-  const QImage image = reader.read();
-  if (image.isNull()) return Refused(PhotoProblem::NotAnImage, reader.errorString().toStdString());
-  if (cancel.Requested()) return Refused(PhotoProblem::Cancelled, "stopped");
-  return Decoded{ToRgb(image), PhotoProblem::None, {}};
+  return DecodeWith(reader, cancel);
+}
+
+PhotoLoad Shared(Decoded decoded) {
+  PhotoLoad load{nullptr, decoded.Problem, std::move(decoded.Failure)};
+  if (decoded.Pixels) load.Photo = std::make_shared<const RgbImage>(std::move(*decoded.Pixels));
+  return load;
 }
 
 }  // namespace
 
-PhotoLoad LoadPhoto(const std::string& path, const CancelToken& cancel) {
-  Decoded decoded = Decode(path, cancel);
-  PhotoLoad load{nullptr, decoded.Problem, std::move(decoded.Failure)};
-  if (decoded.Pixels) load.Photo = std::make_shared<const RgbImage>(std::move(*decoded.Pixels));
-  return load;
+PhotoLoad LoadPhoto(const std::string& path, const CancelToken& cancel) { return Shared(Decode(path, cancel)); }
+
+PhotoLoad DecodePhoto(const QByteArray& bytes, const CancelToken& cancel) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  return Shared(DecodeWith(reader, cancel));
 }
 
 std::optional<RgbImage> LoadImage(const std::string& path) { return Decode(path, NeverCancelled()).Pixels; }

@@ -55,6 +55,10 @@ struct PhotoLoad {
 // anything is decoded; a BMP that ends before its pixels do is refused.
 PhotoLoad LoadPhoto(const std::string& path, const CancelToken& cancel = NeverCancelled());
 
+// As LoadPhoto, from a picture's encoded bytes in memory (one picture of a
+// file that holds several): any format Qt reads, the size checked first.
+PhotoLoad DecodePhoto(const QByteArray& bytes, const CancelToken& cancel = NeverCancelled());
+
 // As LoadPhoto, for callers that own the picture alone.
 std::optional<RgbImage> LoadImage(const std::string& path);
 

@@ -1,4 +1,6 @@
 #include <chrono>
+#include <tuple>
+#include <utility>
 
 #include "CliErrors.h"
 #include "InputFiles.h"
@@ -7,9 +9,12 @@
 #include "commands/RenderInputs.h"
 #include "common/VeskError.h"
 #include "files/OutputTarget.h"
+#include "model/BuildModeTraits.h"
 #include "qt/ImageFiles.h"
+#include "qt/StereoFiles.h"
 #include "render/RenderEngine.h"
 #include "render/RenderMessages.h"
+#include "render/StereoBuild.h"
 
 namespace vesk::cli {
 namespace {
@@ -19,14 +24,21 @@ constexpr const char* kHelp =
     "                       [--interpolation on|off] [--area XMIN XMAX YMIN YMAX] [--step S|auto]\n"
     "                       [--convention mathematical|photogrammetric|laboratory]\n"
     "                       [--sigma K] [--min-angle DEG] [--min-distance FRACTION]\n"
-    "                       [--decimal-separator C] [--anaglyph METHOD] [--swap-eyes] -o OUT\n"
-    "       vesk-cli render --photo1 P1 --photo2 P2 --mode N --transform1 \"a0,a1,a2,c0,c1,b0,b1,b2\"\n"
+    "                       [--decimal-separator C] [--anaglyph METHOD] [--swap-eyes]\n"
+    "                       [--shift PX] [--crop-common] [--stereo-format FORMAT] -o OUT\n"
+    "       vesk-cli render --photo1 P1 --photo2 P2 | --stereo-photo PAIR.mpo\n"
+    "                       --mode N --transform1 \"a0,a1,a2,c0,c1,b0,b1,b2\"\n"
     "                       [--transform2 \"...\"] [--origin points|orientation --centre1 X Y --centre2 X Y\n"
     "                       --correction1 K --correction2 K] [--area XMIN XMAX YMIN YMAX --step S]\n"
-    "                       [--anaglyph METHOD] [--swap-eyes] -o OUT\n\n"
+    "                       [--anaglyph METHOD] [--swap-eyes]\n"
+    "                       [--shift PX] [--crop-common] [--stereo-format FORMAT] -o OUT\n\n"
     "Builds a transformed image or an anaglyph of two photographs and writes it\n"
-    "as a 24-bit BMP file, or as PNG when OUT ends in .png. Photographs may be in any\n"
-    "format Qt reads (BMP, PNG, JPEG, TIFF).\n\n"
+    "as a 24-bit BMP file, as PNG when OUT ends in .png or as TIFF for .tif and .tiff.\n"
+    "An anaglyph build may also be written as a stereo pair of its two views: JPS\n"
+    "for .jps (one JPEG, the right view beside the left for cross-eyed viewing, as\n"
+    "JPS viewers expect) or MPO for .mpo (the left and the right view as two JPEGs\n"
+    "in one file, for 3D cameras, televisions and viewers). Photographs may be in\n"
+    "any format Qt reads (BMP, PNG, JPEG, TIFF).\n\n"
     "The first form makes exactly the build the workspace would make from the input set\n"
     "of a project file: by reference points (the method chosen by the points, the\n"
     "transformations fitted by least squares or by the statistical method) or by\n"
@@ -51,6 +63,8 @@ constexpr const char* kHelp =
     "                      as a fraction of the photograph's diagonal (0.1)\n"
     "  --decimal-separator C  decimal separator of the data files (default: the locale's)\n\n"
     "Options of the explicit form:\n"
+    "  --stereo-photo F    an MPO file of a stereo camera: its first (left) picture is\n"
+    "                      photograph 1, its second (right) picture photograph 2\n"
     "  --mode N            build mode 0..11\n"
     "  --transform1 T      primary map, coefficients in stored order a0,a1,a2,c0,c1,b0,b1,b2\n"
     "  --transform2 T      second map (modes 6 and 11)\n"
@@ -71,6 +85,22 @@ constexpr const char* kHelp =
     "                            most colour with the least shimmer and ghosting\n"
     "  --swap-eyes         the first photograph behind the red filter instead of the\n"
     "                      second (--anaglyph and --swap-eyes need an anaglyph build)\n"
+    "  --shift PX          the stereo window: moves the right eye's view PX result pixels\n"
+    "                      to the right (to the left when negative); a positive shift\n"
+    "                      puts the scene further behind the frame. The columns it\n"
+    "                      uncovers are white.\n"
+    "  --crop-common       keeps only the largest rectangle in which both eyes see their\n"
+    "                      photographs (after the shift)\n"
+    "  --stereo-format FORMAT  what a PNG, TIFF or BMP result holds:\n"
+    "      anaglyph              the anaglyph (the default)\n"
+    "      side-by-side          left view | right view, for parallel viewing\n"
+    "      side-by-side-crossed  right view | left view, for cross-eyed viewing\n"
+    "      over-under            the left view above the right view\n"
+    "      side-by-side-half     both views squeezed to half width side by side in one\n"
+    "                            frame of the build's size, for 3D televisions\n"
+    "                      The left eye is the one behind the red filter: photograph 2,\n"
+    "                      or photograph 1 with --swap-eyes. (--shift, --crop-common,\n"
+    "                      --stereo-format and .jps/.mpo need an anaglyph build.)\n"
     "  --threads N         threads to use (default: every core)\n"
     "  --timing            print the rendering time as 'render: N ms' on standard error\n"
     "  -o OUT              the result file\n\n"
@@ -87,6 +117,18 @@ constexpr int kMaxThreads = 256;
 // build's own inputs.
 void CheckOutput(const std::string& output, const std::vector<std::string>& inputs) {
   if (const auto refusal = CheckOutputTarget(output, inputs)) throw VeskError(refusal->Text + ": " + kResultNotWritten);
+}
+
+// A stereo pair file holds the two views of an anaglyph build, laid out its
+// own way.
+void CheckStereoPairOutput(const std::string& output, BuildMode mode, bool formatGiven) {
+  if (!qt::IsStereoPairFileName(output)) return;
+  if (!TraitsOf(mode).Anaglyph)
+    throw UsageError(
+        ".jps and .mpo files hold the two views of an anaglyph build: --build anaglyph-second, anaglyph-first or "
+        "anaglyph-scene, or --mode 2, 3, 6 or 11");
+  if (formatGiven)
+    throw UsageError("--stereo-format lays out a PNG, TIFF or BMP result; a .jps or .mpo file has its own layout");
 }
 
 int RunRender(Arguments& args, CliEnvironment& env) {
@@ -107,19 +149,35 @@ int RunRender(Arguments& args, CliEnvironment& env) {
   if (!output) throw UsageError("missing option -o OUT");
   if (threads && (*threads < 1 || *threads > kMaxThreads))
     throw UsageError("option --threads takes a number of threads from 1 to " + std::to_string(kMaxThreads));
+  if (projectOptions)
+    CheckStereoPairOutput(*output, static_cast<BuildMode>(projectOptions->Mode), projectOptions->StereoFormatGiven);
+  else
+    CheckStereoPairOutput(*output, input.Request.Mode, input.StereoFormatGiven);
   CheckOutput(*output, projectOptions ? ProjectInputFiles(*projectOptions) : std::vector{input.Photo1, input.Photo2});
   if (projectOptions) input = RenderInputFromProject(*projectOptions, env);
 
   const CancelToken cancel(env.Interrupted);
-  const qt::SharedPhoto photo1 = LoadPhotographOrThrow(input.Photo1, cancel);
-  const qt::SharedPhoto photo2 = LoadPhotographOrThrow(input.Photo2, cancel);
+  qt::SharedPhoto photo1, photo2;
+  if (!input.StereoPhoto.empty()) {
+    std::tie(photo1, photo2) = LoadStereoPhotographOrThrow(input.StereoPhoto, cancel);
+  } else {
+    photo1 = LoadPhotographOrThrow(input.Photo1, cancel);
+    photo2 = LoadPhotographOrThrow(input.Photo2, cancel);
+  }
   RenderOptions options;
   options.Threads = threads.value_or(0);
+  const bool pairFile = qt::IsStereoPairFileName(*output);
   const auto start = std::chrono::steady_clock::now();
   RenderOutcome outcome;
+  EyeViewsOutcome pair;
   {
     TerminalProgress progress(env.Err, env.ErrIsTerminal, "render");
-    outcome = RenderBuild(input.Request, *photo1, *photo2, progress, cancel, options);
+    if (pairFile) {
+      pair = RenderStereoPair(input.Request, *photo1, *photo2, progress, cancel, options);
+      outcome.Status = pair.Status;
+    } else {
+      outcome = RenderStereoBuild(input.Request, *photo1, *photo2, progress, cancel, options);
+    }
     progress.Close();
   }
   const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -134,9 +192,10 @@ int RunRender(Arguments& args, CliEnvironment& env) {
     case RenderStatus::Completed:
       break;
   }
-  if (outcome.Result.Empty()) throw VeskError(kResultEmpty);
+  if (pairFile ? pair.Views.Left.Empty() : outcome.Result.Empty()) throw VeskError(kResultEmpty);
   TerminalProgress writing(env.Err, env.ErrIsTerminal, "write");
-  const qt::ImageSave saved = qt::WriteImageFile(outcome.Result, *output, writing, cancel);
+  const qt::ImageSave saved = pairFile ? qt::WriteStereoPair(pair.Views, *output, writing, cancel)
+                                       : qt::WriteImageFile(outcome.Result, *output, writing, cancel);
   writing.Close();
   if (saved.Status == qt::SaveStatus::Cancelled) throw Interrupted();
   if (saved.Status == qt::SaveStatus::Failed) throw VeskError(saved.Reason + ": " + kResultNotWritten);

@@ -127,6 +127,8 @@ RenderInput RenderInputFromProject(const ProjectBuildOptions& options, CliEnviro
   } else {
     input.Request = FromOrientation(options, fields);
   }
+  input.Request.Stereo = options.Stereo;
+  input.StereoFormatGiven = options.StereoFormatGiven;
   return input;
 }
 

@@ -9,6 +9,7 @@
 #include "model/BuildMode.h"
 #include "model/BuildModeTraits.h"
 #include "render/AnaglyphMethod.h"
+#include "render/StereoFormat.h"
 
 namespace vesk::cli {
 
@@ -66,6 +67,27 @@ AnaglyphChoice ReadAnaglyphChoice(Arguments& args, BuildMode mode) {
   return choice;
 }
 
+// --shift PX, --crop-common and --stereo-format NAME, which, like the
+// anaglyph's colours, only the anaglyph modes take.
+StereoChoice ReadStereoChoice(Arguments& args, BuildMode mode, bool& formatGiven) {
+  StereoChoice choice;
+  const auto shift = args.Integer("--shift");
+  choice.CropCommon = args.Flag("--crop-common");
+  const auto format = args.Value("--stereo-format");
+  if (shift) choice.Shift = *shift;
+  if (format) {
+    const auto named = StereoFormatNamed(*format);
+    if (!named) throw UsageError(std::string("option --stereo-format takes ") + StereoFormatNames());
+    choice.Format = *named;
+  }
+  formatGiven = format.has_value();
+  if ((shift || choice.CropCommon || format) && !TraitsOf(mode).Anaglyph)
+    throw UsageError(
+        "--shift, --crop-common and --stereo-format belong to the anaglyph builds: --build anaglyph-second, "
+        "anaglyph-first or anaglyph-scene, or --mode 2, 3, 6 or 11");
+  return choice;
+}
+
 }  // namespace
 
 ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& project) {
@@ -87,6 +109,9 @@ ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& 
   options.Command = *command;
   options.Mode = static_cast<int>(ModeFor(*command, options.Interpolation));
   options.Anaglyph = ReadAnaglyphChoice(args, static_cast<BuildMode>(options.Mode));
+  options.Stereo = ReadStereoChoice(args, static_cast<BuildMode>(options.Mode), options.StereoFormatGiven);
+  if (args.Value("--stereo-photo"))
+    throw UsageError("--stereo-photo takes the place of --photo1 and --photo2; a project names its photographs");
   ReadArea(args, options.Area);
   if (const auto step = args.Value("--step")) {
     if (*step == "auto")
@@ -108,14 +133,24 @@ ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& 
 
 RenderInput ReadExplicitRenderInput(Arguments& args) {
   RenderInput input;
-  input.Photo1 = args.RequiredValue("--photo1");
-  input.Photo2 = args.RequiredValue("--photo2");
+  const auto photo1 = args.Value("--photo1");
+  const auto photo2 = args.Value("--photo2");
+  if (const auto stereo = args.Value("--stereo-photo")) {
+    if (photo1 || photo2) throw UsageError("--stereo-photo takes the place of --photo1 and --photo2");
+    input.StereoPhoto = input.Photo1 = input.Photo2 = *stereo;
+  } else {
+    if (!photo1) throw UsageError("missing option --photo1 (or --stereo-photo)");
+    if (!photo2) throw UsageError("missing option --photo2");
+    input.Photo1 = *photo1;
+    input.Photo2 = *photo2;
+  }
   const auto mode = args.Integer("--mode");
   if (!mode) throw UsageError("missing option --mode (or --project)");
   if (!IsValidBuildMode(*mode)) throw UsageError("option --mode takes a build mode from 0 to 11");
   RenderRequest& request = input.Request;
   request.Mode = static_cast<BuildMode>(*mode);
   request.Anaglyph = ReadAnaglyphChoice(args, request.Mode);
+  request.Stereo = ReadStereoChoice(args, request.Mode, input.StereoFormatGiven);
   request.Transform1 = ParseTransform("--transform1", args.RequiredValue("--transform1"));
   const auto second = args.Value("--transform2");
   if (second) {

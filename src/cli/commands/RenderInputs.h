@@ -18,7 +18,11 @@ namespace vesk::cli {
 struct RenderInput {
   std::string Photo1;
   std::string Photo2;
+  // --stereo-photo: both photographs are the views of this MPO file (then
+  // Photo1 and Photo2 name it too).
+  std::string StereoPhoto;
   RenderRequest Request;
+  bool StereoFormatGiven = false;  // --stereo-format was given
 };
 
 // The options of the project form that choose the build itself.
@@ -37,15 +41,18 @@ struct ProjectBuildOptions {
   NumberFormat Format;                                    // the data files' decimal separator
   int Threads = 0;                                        // --threads; 0 = every core
   AnaglyphChoice Anaglyph;                                // --anaglyph METHOD, --swap-eyes
+  StereoChoice Stereo;                                    // --shift PX, --crop-common, --stereo-format NAME
+  bool StereoFormatGiven = false;
 };
 
 // Reads the project-form options besides --project itself (usage errors for
 // malformed ones).
 ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& project);
 
-// Reads --photo1, --photo2, --mode, --transform1/2 (stored order
+// Reads --photo1 and --photo2 or --stereo-photo, --mode, --transform1/2 (stored order
 // a0,a1,a2,c0,c1,b0,b1,b2), --origin with its centres and correction values,
-// --area, --step, --anaglyph and --swap-eyes.
+// --area, --step, --anaglyph, --swap-eyes, --shift, --crop-common and
+// --stereo-format.
 RenderInput ReadExplicitRenderInput(Arguments& args);
 
 // The files a project build reads: the project, the photographs and the data

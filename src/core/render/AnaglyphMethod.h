@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "render/RgbImage.h"
+
 namespace vesk {
 
 // How an anaglyph turns the two samples of a point into one colour. L is the
@@ -64,5 +66,9 @@ constexpr std::uint8_t DuboisChannel(std::int32_t sum) {
   const std::int32_t level = shifted / 1000;
   return static_cast<std::uint8_t>(level > 255 ? 255 : level);
 }
+
+// The colour of `method` for one point from the left eye's sample (behind
+// the red filter) and the right eye's, pixel by pixel.
+Rgb AnaglyphColour(AnaglyphMethod method, Rgb left, Rgb right);
 
 }  // namespace vesk

@@ -21,5 +21,9 @@ inline constexpr const char* kPhotographUnreadable = "Файл не удаётс
 inline constexpr const char* kResultNotWritten = "Не удаётся записать изображение!";
 inline constexpr const char* kOriginUnknown = "Неизвестный способ построения преобразований!";
 inline constexpr const char* kAnaglyphMethodUnknown = "Неизвестный способ составления анаглифа!";
+inline constexpr const char* kStereoFormatUnknown = "Неизвестный стереоформат!";
+inline constexpr const char* kStereoNeedsAnaglyph =
+    "Сдвиг стереоокна, обрезка по общей части и стереоформаты применимы только к анаглифическим построениям!";
+inline constexpr const char* kNoCommonPart = "У изображений двух снимков нет общей части!";
 
 }  // namespace vesk

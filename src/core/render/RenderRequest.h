@@ -7,6 +7,7 @@
 #include "model/VT_Points.h"
 #include "render/AnaglyphMethod.h"
 #include "render/Origin.h"
+#include "render/StereoFormat.h"
 
 namespace vesk {
 
@@ -59,6 +60,10 @@ struct RenderRequest {
   // How the anaglyph modes (2, 3, 6 and 11) colour a point; the other modes
   // ignore it, so a workspace may keep one choice for all its builds.
   AnaglyphChoice Anaglyph;
+  // The stereo window, the crop and the layout of an anaglyph build's two
+  // views. RenderBuild makes the plain anaglyph and ignores them;
+  // RenderStereoBuild applies them (StereoBuild.h).
+  StereoChoice Stereo;
 };
 
 // The request of a rendering job made the way the workspaces make one: the
