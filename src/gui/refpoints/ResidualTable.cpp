@@ -109,6 +109,9 @@ ResidualTable::ResidualTable(const NumberFormat& format, QWidget* parent) : QWid
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
   view_->horizontalHeader()->setStretchLastSection(true);
+  // Columns are sized from the first rows: measuring thousands of rows after
+  // every edit would make a drag stutter.
+  view_->horizontalHeader()->setResizeContentsPrecision(200);
   view_->setAlternatingRowColors(true);
 
   auto* layout = new QVBoxLayout(this);
