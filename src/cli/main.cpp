@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, OnInterrupt);
   // SIGTERM and SIGHUP: remove temporary files, then end as the signal would.
   vesk::InstallTemporaryFileCleanupOnSignals();
+  // What a killed earlier run of either program left behind goes now.
+  vesk::KeepTemporaryFileJournal(vesk::DefaultTemporaryFileJournal(std::getenv));
+  vesk::RemoveAbandonedTemporaryFiles();
   vesk::qt::ConfigureImageReaders();
   vesk::cli::CliEnvironment env{std::cout, std::cerr, [](const char* name) { return std::getenv(name); },
                                 isatty(STDERR_FILENO) == 1, &interrupted};

@@ -6,9 +6,11 @@
 #include <QIODevice>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QLoggingCategory>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "files/AtomicFileWriter.h"
 #include "files/InputFile.h"
@@ -94,6 +96,56 @@ RgbImage ToRgb(const QImage& image) {
   return pixels;
 }
 
+// The image readers return a picture with its missing part filled in for a
+// file that ends early, and say so only as a warning of their logging
+// category ("Premature end of JPEG file"). A read on this thread collects
+// those warnings here while it runs; they still reach the previous handler.
+thread_local std::vector<std::string>* tReaderWarnings = nullptr;
+QtMessageHandler gPreviousHandler = nullptr;
+QLoggingCategory::CategoryFilter gPreviousFilter = nullptr;
+
+void CollectReaderWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (tReaderWarnings != nullptr && (type == QtWarningMsg || type == QtCriticalMsg))
+    tReaderWarnings->push_back(message.toStdString());
+  if (gPreviousHandler != nullptr) gPreviousHandler(type, context, message);
+}
+
+// The readers' warnings must arrive even where the logging rules silence them.
+void EnableReaderWarnings(QLoggingCategory* category) {
+  if (gPreviousFilter != nullptr) gPreviousFilter(category);
+  const char* name = category->categoryName();
+  if (std::strncmp(name, "qt.gui.imageio", 14) == 0 || std::strncmp(name, "qt.imageformats", 15) == 0)
+    category->setEnabled(QtWarningMsg, true);
+}
+
+// Whether a reader's warning says the data ended early or was damaged, as
+// opposed to a remark about a valid file (an unknown TIFF tag).
+bool ReportsDamage(const std::string& warning) {
+  const std::string text = Lowercase(warning);
+  for (const char* word : {"premature", "truncat", "corrupt", "error", "unexpected end", "incomplete"})
+    if (text.find(word) != std::string::npos) return true;
+  return false;
+}
+
+// Collects the warnings of the reads made while it lives on this thread.
+class ReaderWarnings {
+ public:
+  ReaderWarnings() : outer_(tReaderWarnings) { tReaderWarnings = &warnings_; }
+  ~ReaderWarnings() { tReaderWarnings = outer_; }
+  ReaderWarnings(const ReaderWarnings&) = delete;
+  ReaderWarnings& operator=(const ReaderWarnings&) = delete;
+  // The first warning that reports damage; empty when none did.
+  std::string Damage() const {
+    for (const std::string& warning : warnings_)
+      if (ReportsDamage(warning)) return warning;
+    return {};
+  }
+
+ private:
+  std::vector<std::string>* outer_;
+  std::vector<std::string> warnings_;
+};
+
 }  // namespace
 
 QString FileNameToQString(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
@@ -107,6 +159,8 @@ void ConfigureImageReaders() {
     // widest form Qt's readers produce for 8-bit channels), plus a margin.
     const std::uint64_t megabytes = kMaxPhotographBytes / 3 * 4 / (1024 * 1024) + 64;
     QImageReader::setAllocationLimit(static_cast<int>(megabytes));
+    gPreviousHandler = qInstallMessageHandler(CollectReaderWarnings);
+    gPreviousFilter = QLoggingCategory::installFilter(EnableReaderWarnings);
   });
 }
 
@@ -137,8 +191,11 @@ Decoded DecodeWith(QImageReader& reader, const CancelToken& cancel) {
   if (!FitsABuild(size.width(), size.height()))
     return Refused(PhotoProblem::TooLarge, std::to_string(size.width()) + " x " + std::to_string(size.height()) +
                                                " pixels is more than a build takes");
+  ReaderWarnings warnings;
   const QImage image = reader.read();
   if (image.isNull()) return Refused(PhotoProblem::NotAnImage, reader.errorString().toStdString());
+  if (const std::string damage = warnings.Damage(); !damage.empty())
+    return Refused(PhotoProblem::NotAnImage, "the file is damaged or ends early (" + damage + ")");
   if (cancel.Requested()) return Refused(PhotoProblem::Cancelled, "stopped");
   return Decoded{ToRgb(image), PhotoProblem::None, {}};
 }
@@ -165,6 +222,11 @@ Decoded Decode(const std::string& path, const CancelToken& cancel) {
   }
   if (bmp.Failure.Fault == BmpFault::Truncated)
     return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(bmp.Failure));
+  // Qt's bitmap reader fills what a short file lacks: the pixels are
+  // counted here first.
+  if (!bmp.Failure.Failed())
+    if (const BmpFailure pixels = CheckBmpFilePixelData(path); pixels.Failed())
+      return Refused(PhotoProblem::NotAnImage, DescribeBmpFailure(pixels));
 
   // Results and most photographs: decoded here in one pass.
   PlainPngRead png = ReadPlainRgbPng(path, kMaxPhotographBytes, cancel);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "cli/CliTestSupport.h"
 #include "support/TempDir.h"
 
@@ -20,11 +23,38 @@ TEST(CheckCommandTest, GoodAndBadCoordinateFiles) {
   const auto failed = RunVeskCli({"check", good, bad});
   EXPECT_EQ(failed.Status, 1);
   EXPECT_EQ(failed.Out, good + ": 54 points\n");
-  EXPECT_EQ(failed.Err, bad + ":3: Ошибка чтения файла сцены!\n");
+  // The reader's message speaks of the scene; the line below says what was read.
+  EXPECT_EQ(failed.Err, bad +
+                            ":3: Ошибка чтения файла сцены! (coordinate file: «x» — не число с десятичным "
+                            "разделителем «.»)\n");
 
   const auto missing = RunVeskCli({"check", dir.File("none.crd")});
   EXPECT_EQ(missing.Status, 1);
   EXPECT_EQ(missing.Err, dir.File("none.crd") + ": Файл " + dir.File("none.crd") + " не найден!\n");
+}
+
+// A photograph is checked as one, decoded whole, instead of being read as
+// a coordinate file; its point file says what it is and what is wrong.
+TEST(CheckCommandTest, PhotographsAndTheirPointFilesSayWhatTheyAre) {
+  test::TempDir dir;
+  const std::string photo = (test::ExamplesDir() / "chessboard" / "left01.bmp").string();
+  const auto ok = RunVeskCli({"check", photo});
+  EXPECT_EQ(ok.Status, 0) << ok.Err;
+  EXPECT_EQ(ok.Out, photo + ": photograph of 640 x 480 pixels\n");
+
+  std::ifstream whole(photo, std::ios::binary);
+  std::string bytes(std::istreambuf_iterator<char>(whole), {});
+  const std::string cut = dir.Write("cut.bmp", bytes.substr(0, bytes.size() / 2));
+  const auto truncated = RunVeskCli({"check", "--json", cut});
+  EXPECT_EQ(truncated.Status, 1);
+  EXPECT_NE(truncated.Out.find("\"kind\": \"photograph\", \"ok\": false, \"error\": \"Файл не удаётся прочитать как "
+                               "изображение! (photograph: truncated"),
+            std::string::npos)
+      << truncated.Out;
+
+  const std::string points = dir.Write("left.crd", "1;2\r\n3;4;5\r\n");
+  const auto broken = RunVeskCli({"check", points});
+  EXPECT_EQ(broken.Err, points + ":2: Ошибка чтения файла сцены! (coordinate file: больше одного знака «;»)\n");
 }
 
 TEST(CheckCommandTest, SeparatorFromLocaleOrOption) {
@@ -47,7 +77,8 @@ TEST(CheckCommandTest, JsonOutput) {
                          "\", \"kind\": \"coordinates\", \"ok\": true, \"summary\": \"1 point\", \"count\": 1}, "
                          "{\"path\": \"" +
                          bad +
-                         "\", \"kind\": \"coordinates\", \"ok\": false, \"error\": \"Ошибка чтения файла сцены!\", "
+                         "\", \"kind\": \"coordinates\", \"ok\": false, \"error\": \"Ошибка чтения файла сцены! "
+                         "(coordinate file: пустая строка)\", "
                          "\"line\": 2}]}\n");
 }
 

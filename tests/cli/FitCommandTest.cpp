@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/CliTestSupport.h"
+#include "estimation/MethodChoice.h"
 #include "support/TempDir.h"
 
 namespace vesk {
@@ -33,6 +34,7 @@ std::vector<double> NumbersIn(const std::string& text) {
 // The pieces of fit's --json object that the tests look at.
 struct FitJson {
   std::string method;
+  bool tooManySubsets = false;
   std::vector<double> primary, second;
   std::vector<double> primaryResiduals, secondResiduals;  // dx, dy, dx, dy, ...
   double primaryRms = -1, secondRms = -1;
@@ -63,6 +65,8 @@ FitJson ParseFit(const std::string& out) {
   FitJson json;
   std::size_t at = 0;
   json.method = Between(out, at, "{\"method\": \"", "\"");
+  json.tooManySubsets = Between(out, at, ", \"too_many_subsets\": ", ",") == "true";
+  at -= 1;  // the comma belongs to the next field
   json.primary = NumbersIn(Between(out, at, ", \"primary\": [", "]"));
   json.second = NumbersIn(Between(out, at, ", \"second\": [", "]"));
   Between(out, at, ", \"residuals\": {\"primary\": ", "");
@@ -154,8 +158,8 @@ TEST(FitCommandTest, AFailedFitSaysWhichTransformationAndWhy) {
        "equations are singular or the coordinates too small"},
       {{"fit", "--points1", Chessboard("left01.crd"), "--points2", Chessboard("right01.crd"), "--scene", three,
         "--mode", "6"},
-       "vesk-cli fit: the second transformation (scene -> photo 2) was not fitted by statistics: the source point "
-       "list is shorter than the target point list"},
+       "the point files hold different numbers of points: " + Chessboard("left01.crd") + " 54, " +
+           Chessboard("right01.crd") + " 54, " + three + " 3"},
   };
   for (const Case& c : cases) {
     const auto run = RunVeskCli(c.args);
@@ -174,7 +178,8 @@ TEST(FitCommandTest, WrongInputsExitWithOne) {
     std::string error;
   } cases[] = {
       {{"fit", "--points1", bad, "--points2", left, "--mode", "0"}, bad + ":2: Ошибка чтения файла сцены!"},
-      {{"fit", "--points1", left, "--points2", one, "--mode", "0"}, "Index out of bounds ListOfT::Get"},
+      {{"fit", "--points1", left, "--points2", one, "--mode", "0"},
+       "the point files hold different numbers of points: " + left + " 54, " + one + " 1"},
       {{"fit", "--points1", left, "--points2", left, "--mode", "0", "--decimal-separator", ","},
        left + ":1: Ошибка чтения файла сцены! (the file reads with '.' as the decimal separator: add "
               "--decimal-separator .)"},
@@ -186,6 +191,83 @@ TEST(FitCommandTest, WrongInputsExitWithOne) {
     EXPECT_EQ(run.Status, 1) << c.error;
     EXPECT_NE(run.Err.find(c.error), std::string::npos) << run.Err;
   }
+}
+
+// Line n of each file is one point: files of different lengths are refused
+// before any fit, whichever method was asked for, naming both files and
+// counts (and the scene file's where the mode uses it).
+TEST(FitCommandTest, PointFilesOfDifferentLengthsAreRefusedWhateverTheMethod) {
+  test::TempDir dir;
+  const std::string five = dir.Write("five.crd", "0;0\r\n100;0\r\n100;80\r\n0;80\r\n40;30\r\n");
+  const std::string left = Chessboard("left01.crd"), right = Chessboard("right01.crd");
+  const std::string scene = Chessboard("scene.crd");
+  struct Case {
+    std::vector<std::string> args;
+    std::string listed;
+  } cases[] = {
+      {{"--points1", left, "--points2", five, "--mode", "0"}, left + " 54, " + five + " 5"},
+      {{"--points1", left, "--points2", five, "--mode", "0", "--method", "least-squares"},
+       left + " 54, " + five + " 5"},
+      {{"--points1", five, "--points2", right, "--mode", "1", "--method", "statistics"}, five + " 5, " + right + " 54"},
+      {{"--points1", left, "--points2", right, "--scene", five, "--mode", "11"},
+       left + " 54, " + right + " 54, " + five + " 5"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"fit", "--decimal-separator", "."};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto run = RunVeskCli(args);
+    EXPECT_EQ(run.Status, 1) << run.Err;
+    EXPECT_EQ(run.Out, "");
+    EXPECT_NE(run.Err.find("the point files hold different numbers of points: " + c.listed), std::string::npos)
+        << run.Err;
+  }
+  // A scene file the mode does not use is not counted.
+  EXPECT_EQ(RunVeskCli({"fit", "--decimal-separator", ".", "--points1", left, "--points2", right, "--scene", five,
+                        "--mode", "0", "--method", "least-squares"})
+                .Status,
+            0);
+}
+
+// Points related by little more than a shift go to the statistical method,
+// whose cost grows as the fourth power of their count: beyond the bound the
+// automatic choice takes least squares, says so on standard error and in
+// the JSON object, and the fit ends at once.
+TEST(FitCommandTest, TheAutomaticChoiceTakesLeastSquaresWhereTheStatisticalMethodWouldTakeTooLong) {
+  int many = 4;
+  while (StatisticalSubsets(BuildMode::SecondToFirst, many) <= kMaxAutomaticStatisticalSubsets) ++many;
+  test::TempDir dir;
+  const auto write = [&](int count) {
+    std::string first, second;
+    for (int i = 0; i < count; ++i) {
+      const double x = 5.0 * ((37 * i) % 101), y = 4.0 * ((53 * i) % 89);
+      first += std::to_string(x) + ";" + std::to_string(y) + "\r\n";
+      second += std::to_string(x + 20 + 0.01 * (i % 5)) + ";" + std::to_string(y - 5) + "\r\n";
+    }
+    return std::pair{dir.Write("a" + std::to_string(count) + ".crd", first),
+                     dir.Write("b" + std::to_string(count) + ".crd", second)};
+  };
+  const auto [manyFirst, manySecond] = write(many);
+  const auto [fewFirst, fewSecond] = write(12);
+
+  const auto large = RunVeskCli(
+      {"fit", "--decimal-separator", ".", "--points1", manyFirst, "--points2", manySecond, "--mode", "0", "--json"});
+  ASSERT_EQ(large.Status, 0) << large.Err;
+  const FitJson json = ParseFit(large.Out);
+  EXPECT_EQ(json.method, "least-squares");
+  EXPECT_TRUE(json.tooManySubsets);
+  EXPECT_NE(large.Err.find("four-point subsets of the " + std::to_string(many) + " points"), std::string::npos)
+      << large.Err;
+  EXPECT_NE(large.Err.find("least squares instead"), std::string::npos) << large.Err;
+  const auto readable =
+      RunVeskCli({"fit", "--decimal-separator", ".", "--points1", manyFirst, "--points2", manySecond, "--mode", "0"});
+  EXPECT_NE(readable.Out.find("too many subsets for the statistical method"), std::string::npos) << readable.Out;
+
+  const auto small = RunVeskCli(
+      {"fit", "--decimal-separator", ".", "--points1", fewFirst, "--points2", fewSecond, "--mode", "0", "--json"});
+  ASSERT_EQ(small.Status, 0) << small.Err;
+  EXPECT_EQ(ParseFit(small.Out).method, "statistics");
+  EXPECT_FALSE(ParseFit(small.Out).tooManySubsets);
+  EXPECT_EQ(small.Err, "");
 }
 
 TEST(FitCommandTest, UsageErrorsExitWithTwo) {

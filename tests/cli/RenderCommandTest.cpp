@@ -106,19 +106,14 @@ TEST(RenderCommandTest, AnaglyphMethodsAndSwappedEyesInTheExplicitForm) {
                                          std::to_string(mode),
                                          "--transform1",
                                          "0.9,0.1,1.5,0.01,-0.02,-0.05,1.1,0.3",
-                                         "--transform2",
-                                         "1.05,-0.08,-0.4,-0.015,0.012,0.07,0.95,0.2",
-                                         "--area",
-                                         "-2",
-                                         "20",
-                                         "-3",
-                                         "18",
-                                         "--step",
-                                         "0.5",
                                          "--anaglyph",
                                          method.Name,
                                          "-o",
                                          out};
+        // Only the builds that use them take the second map and the area.
+        if (mode == 6 || mode == 11)
+          args.insert(args.end(), {"--transform2", "1.05,-0.08,-0.4,-0.015,0.012,0.07,0.95,0.2"});
+        if (mode == 11) args.insert(args.end(), {"--area", "-2", "20", "-3", "18", "--step", "0.5"});
         if (swap) args.push_back("--swap-eyes");
         const auto run = RunVeskCli(args);
         ASSERT_EQ(run.Status, 0) << run.Err;
@@ -245,10 +240,10 @@ TEST(RenderCommandTest, BuildMenuNamesGiveTheWorkspacesModes) {
   EXPECT_EQ(options.Area.YMax, 500);
   EXPECT_EQ(options.Area.Step, 1);
   EXPECT_FALSE(options.AutoStep);
-  cli::Arguments automatic({"--by", "orientation", "--build", "first-to-plan", "--interpolation", "off", "--step",
+  cli::Arguments automatic({"--by", "orientation", "--build", "first-to-plan", "--interpolation", "on", "--step",
                             "auto", "--area", "0", "10", "-5", "5"});
   const cli::ProjectBuildOptions other = cli::ReadProjectBuildOptions(automatic, "p.prt");
-  EXPECT_EQ(other.Mode, 4);
+  EXPECT_EQ(other.Mode, 9);
   EXPECT_TRUE(other.AutoStep);
   EXPECT_EQ(other.Area.YMin, -5);
 }
@@ -299,6 +294,40 @@ TEST(RenderCommandTest, UsageErrorsExitWithTwo) {
     std::vector<std::string> args = {"render", "--project", "p.prt"};
     args.insert(args.end(), usage.begin(), usage.end());
     EXPECT_EQ(RunVeskCli(args).Status, 2);
+  }
+}
+
+// A reversed build area gives a white picture, and an option the build
+// does not use changes nothing: both are usage errors naming the option.
+TEST(RenderCommandTest, ReversedAreasAndOptionsTheBuildDoesNotUseAreRefused) {
+  const std::vector<std::string> map = {"1,0,0,0,0,0,1,0"};
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"--mode", "9", "--transform1", map[0], "--area", "300", "-60", "-210", "60"},
+       "option --area: XMIN 300 is not below XMAX -60"},
+      {{"--mode", "9", "--transform1", map[0], "--area", "-60", "300", "60", "60"},
+       "option --area: YMIN 60 is not below YMAX 60"},
+      {{"--mode", "7", "--transform1", map[0], "--area", "0", "10", "0", "10"}, "option --area not used: mode 7"},
+      {{"--mode", "2", "--transform1", map[0], "--step", "0.5"}, "option --step not used: mode 2"},
+      {{"--mode", "9", "--transform1", map[0], "--transform2", map[0]}, "option --transform2 not used"},
+      {{"--project", "p.prt", "--by", "points", "--build", "anaglyph-scene", "--area", "300", "-60", "-210", "60"},
+       "option --area: XMIN 300 is not below XMAX -60"},
+      {{"--project", "p.prt", "--by", "points", "--build", "anaglyph-scene", "--interpolation", "off", "--area", "0",
+        "10", "0", "10"},
+       "option --area not used: --build anaglyph-scene --interpolation off"},
+      {{"--project", "p.prt", "--by", "orientation", "--build", "first-to-second", "--area", "0", "10", "0", "10",
+        "--step", "auto"},
+       "options --area and --step not used: --build first-to-second"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"render", "-o", "x.bmp"};
+    if (c.args[0] != "--project") args.insert(args.end(), {"--photo1", "a.bmp", "--photo2", "b.bmp"});
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto run = RunVeskCli(args);
+    EXPECT_EQ(run.Status, 2) << run.Err;
+    EXPECT_NE(run.Err.find(c.error), std::string::npos) << run.Err;
   }
 }
 

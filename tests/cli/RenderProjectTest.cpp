@@ -120,12 +120,20 @@ TEST(RenderProjectTest, WrongInputSetsAreReported) {
       "no-scene.prt", "[Images]\r\nImage1=" + Chessboard("left01.bmp") + "\r\nImage2=" + Chessboard("right01.bmp") +
                           "\r\n[ReperPoints]\r\nImage1ReperPoints=" + Chessboard("left01.crd") +
                           "\r\nImage2ReperPoints=" + Chessboard("right01.crd") + "\r\n");
+  const std::string five = dir.Write("five.crd", "0;0\r\n100;0\r\n100;80\r\n0;80\r\n40;30\r\n");
+  const std::string shortSecond = dir.Write(
+      "short.prt", "[Images]\r\nImage1=" + Chessboard("left01.bmp") + "\r\nImage2=" + Chessboard("right01.bmp") +
+                       "\r\n[ReperPoints]\r\nImage1ReperPoints=" + Chessboard("left01.crd") +
+                       "\r\nImage2ReperPoints=" + five + "\r\n");
   struct Case {
     std::vector<std::string> args;
     int status;
     std::string error;
   } cases[] = {
       {{"--project", noScene, "--by", "points", "--build", "anaglyph-scene"}, 1, "Укажите файл координат точек сцены!"},
+      {{"--project", shortSecond, "--by", "points", "--build", "anaglyph-first"},
+       1,
+       "the point files hold different numbers of points: " + Chessboard("left01.crd") + " 54, " + five + " 5"},
       {{"--project", noScene, "--by", "orientation", "--build", "anaglyph-first"},
        1,
        "Ошибка чтения файла входных данных! (no Image1IntOrientation)"},

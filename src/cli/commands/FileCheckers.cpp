@@ -13,6 +13,8 @@
 #include "files/OrientationFiles.h"
 #include "files/ProjectFile.h"
 #include "orientation/OrientationTransforms.h"
+#include "qt/ImageFiles.h"
+#include "render/RenderMessages.h"
 
 namespace vesk::cli {
 namespace {
@@ -34,7 +36,13 @@ FileCheckResult CheckCoordinateFile(const std::string& path, const NumberFormat&
     result.Count = points.Count();
     result.Summary = std::to_string(points.Count()) + (points.Count() == 1 ? " point" : " points");
   } else {
-    result.Error = failure->Message.Text + CauseNote(failure->Cause);
+    // The reader's message speaks of the scene whichever file it read: say
+    // what was read and what is wrong with the line.
+    result.Error =
+        failure->Message.Text +
+        (failure->Line > 0 ? " (coordinate file" + (failure->Reason.empty() ? "" : ": " + failure->Reason) + ")"
+                           : std::string()) +
+        CauseNote(failure->Cause);
     result.Line = failure->Line;
   }
   return result;
@@ -114,6 +122,29 @@ FileCheckResult CheckProjectFile(const std::string& path) {
   return result;
 }
 
+bool IsPhotograph(const std::string& extension) {
+  for (const char* known : {".bmp", ".png", ".jpg", ".jpeg", ".tif", ".tiff"})
+    if (extension == known) return true;
+  return false;
+}
+
+// Decoded whole, as a build would, so that a file whose pixels end early is
+// found too.
+FileCheckResult CheckPhotograph(const std::string& path) {
+  FileCheckResult result;
+  result.Kind = "photograph";
+  const qt::PhotoLoad load = qt::LoadPhoto(path);
+  if (!load.Photo) {
+    if (load.Problem == qt::PhotoProblem::Missing) return Failed(result, MissingFileText(path), 0);
+    const char* what = load.Problem == qt::PhotoProblem::TooLarge ? kPhotographTooLarge : kPhotographUnreadable;
+    return Failed(result, std::string(what) + " (photograph: " + load.Failure + ")", 0);
+  }
+  result.Valid = true;
+  result.Summary =
+      "photograph of " + std::to_string(load.Photo->Width()) + " x " + std::to_string(load.Photo->Height()) + " pixels";
+  return result;
+}
+
 }  // namespace
 
 FileCheckResult CheckDataFile(const std::string& path, const NumberFormat& format) {
@@ -121,6 +152,7 @@ FileCheckResult CheckDataFile(const std::string& path, const NumberFormat& forma
   if (extension == ".cam") return CheckCameraFile(path, format);
   if (extension == ".ort") return CheckShootingGeometryFile(path, format);
   if (extension == ".prt") return CheckProjectFile(path);
+  if (IsPhotograph(extension)) return CheckPhotograph(path);
   return CheckCoordinateFile(path, format);
 }
 

@@ -5,7 +5,9 @@
 #include "CliErrors.h"
 #include "InputFiles.h"
 #include "Json.h"
+#include "MethodNotes.h"
 #include "TerminalProgress.h"
+#include "build/PointCountCheck.h"
 #include "commands/Commands.h"
 #include "estimation/BuildFit.h"
 #include "estimation/Residuals.h"
@@ -33,8 +35,9 @@ constexpr const char* kHelp =
     "  --mode N             build mode: 0 second to first, 1 first to second,\n"
     "                       2/3 anaglyph on the second/first, 4/5 first/second to plan,\n"
     "                       6 anaglyph on the scene, 7..11 the same with interpolation\n"
-    "  --method M           auto (default: the workspace's choice), least-squares or\n"
-    "                       statistics\n"
+    "  --method M           auto (default: the workspace's choice, and least squares\n"
+    "                       where the statistical method would take more than about\n"
+    "                       10 s; said on stderr), least-squares or statistics\n"
     "  --sigma S            statistical method: clipping band in standard deviations (3)\n"
     "  --min-angle A        statistical method: minimum angle between lines, degrees (10)\n"
     "  --min-distance D     statistical method: minimum distance between points as a\n"
@@ -42,7 +45,8 @@ constexpr const char* kHelp =
     "  --photo1/--photo2 P  take the photograph sizes from image files\n"
     "  --size1/--size2 W H  or give them in pixels (default 0 x 0: no distance test)\n"
     "  --decimal-separator C  decimal separator of the data files (default: the locale's)\n"
-    "  --json               one JSON object: {\"method\", \"primary\": [8 numbers],\n"
+    "  --json               one JSON object: {\"method\", \"too_many_subsets\",\n"
+    "                       \"primary\": [8 numbers],\n"
     "                       \"second\": [8 numbers or none], \"residuals\": {\"primary\":\n"
     "                       {\"points\": [[dx, dy], ...], \"rms\"}, \"second\": ... or null}}\n\n"
     "Exit status: 0 when every transformation was fitted, 1 when an input is wrong or\n"
@@ -149,9 +153,24 @@ int RunFit(Arguments& args, CliEnvironment& env) {
   ReadPointsOrThrow(points2Path, points2, format);
   if (scenePath) ReadPointsOrThrow(*scenePath, scene, format);
 
-  // As in the workspace: the choice needs both photographs' points and
-  // raises the list's index error when they do not pair up.
-  const EstimationMethod method = requestedMethod ? *requestedMethod : SelectEstimationMethod(points1, points2);
+  // Line n of each file is one point: files of different lengths do not pair up.
+  std::vector<CountedPointFile> counts = {{points1Path, points1.Count()}, {points2Path, points2.Count()}};
+  if (PlanNeedsScene(mode)) counts.push_back({*scenePath, scene.Count()});
+  if (const auto mismatch = CheckPointCounts(counts)) throw VeskError(mismatch->Detail);
+
+  const int pointCount = points1.Count();
+  MethodChoice choice;
+  if (requestedMethod) {
+    choice.Method = *requestedMethod;
+    choice.Subsets = StatisticalSubsets(mode, pointCount);
+    if (choice.Method == EstimationMethod::Statistics)
+      if (const std::string note = LongStatisticsNote(choice.Subsets); !note.empty())
+        env.Err << "vesk-cli fit: " << note << "\n";
+  } else {
+    choice = ChooseEstimationMethod(mode, points1, points2);
+    if (choice.TooManySubsets) env.Err << "vesk-cli fit: " << TooManySubsetsNote(choice, pointCount) << "\n";
+  }
+  const EstimationMethod method = choice.Method;
   const BuildFitInput input{mode, method, points1, points2, scene, settings, photo1, photo2};
   TransformCoefficients primary(kOwnsItems);
   TransformCoefficients second(kOwnsItems);
@@ -178,6 +197,7 @@ int RunFit(Arguments& args, CliEnvironment& env) {
       return c ? std::vector<double>(c->begin(), c->end()) : std::vector<double>();
     };
     env.Out << "{\"method\": " << JsonString(MethodName(method))
+            << ", \"too_many_subsets\": " << (choice.TooManySubsets ? "true" : "false")
             << ", \"primary\": " << JsonNumberArray(values(primary))
             << ", \"second\": " << JsonNumberArray(values(second))
             << ", \"residuals\": {\"primary\": " << JsonResiduals(residuals[0])
@@ -186,7 +206,8 @@ int RunFit(Arguments& args, CliEnvironment& env) {
     env.Out << "method: " << MethodName(method);
     if (!requestedMethod)
       env.Out << " (chosen: mean shift residual " << Readable(MeanShiftResidual(points1, points2)) << ", "
-              << points1.Count() << " points)";
+              << points1.Count() << " points"
+              << (choice.TooManySubsets ? "; too many subsets for the statistical method" : "") << ")";
     env.Out << "\n";
     for (std::size_t f = 0; f < outcome.Fits.size(); ++f)
       PrintReadable(env.Out, kRoles[f], outcome.Fits[f], *sets[f], residuals[f]);

@@ -1,5 +1,6 @@
 #include "CliErrors.h"
 #include "InputFiles.h"
+#include "MethodNotes.h"
 #include "TerminalProgress.h"
 #include "build/OrientationBuild.h"
 #include "build/ReferencePointBuild.h"
@@ -64,6 +65,8 @@ RenderRequest FromReferencePoints(const ProjectBuildOptions& options, const Proj
 
   BuildAreaFields area = AreaFields(options);
   if (auto failure = build.Begin()) ThrowBuildFailure(*failure, options);
+  if (build.Choice().TooManySubsets)
+    env.Err << "vesk-cli render: " << TooManySubsetsNote(build.Choice(), build.Points1().Count()) << "\n";
   // Without the dialog an automatic step is never derived.
   if (build.NeedsBuildArea())
     if (auto failure = build.AcceptBuildArea(area)) ThrowBuildFailure(*failure, options);

@@ -15,15 +15,40 @@ namespace vesk::cli {
 
 namespace {
 
-// --area XMIN XMAX YMIN YMAX into `area`, when given.
-void ReadArea(Arguments& args, BuildArea& area) {
-  if (const auto bounds = args.Numbers("--area", 4)) {
-    area.XMin = (*bounds)[0];
-    area.XMax = (*bounds)[1];
-    area.YMin = (*bounds)[2];
-    area.YMax = (*bounds)[3];
-  }
+std::string Number(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
 }
+
+// --area XMIN XMAX YMIN YMAX into `area`, when given; false when not.
+bool ReadArea(Arguments& args, BuildArea& area) {
+  const auto bounds = args.Numbers("--area", 4);
+  if (!bounds) return false;
+  area.XMin = (*bounds)[0];
+  area.XMax = (*bounds)[1];
+  area.YMin = (*bounds)[2];
+  area.YMax = (*bounds)[3];
+  if (const auto axis = ReversedAreaAxis(area)) {
+    const bool x = *axis == 'x';
+    throw UsageError(std::string("option --area: ") + (x ? "XMIN " : "YMIN ") + Number(x ? area.XMin : area.YMin) +
+                     " is not below " + (x ? "XMAX " : "YMAX ") + Number(x ? area.XMax : area.YMax));
+  }
+  return true;
+}
+
+// Options the chosen build does not use are refused rather than ignored.
+void RefuseUnused(const std::vector<const char*>& given, const std::string& why) {
+  if (given.empty()) return;
+  std::string names;
+  for (std::size_t i = 0; i < given.size(); ++i)
+    names += (i == 0 ? "" : i + 1 == given.size() ? " and " : ", ") + std::string(given[i]);
+  throw UsageError("option" + std::string(given.size() > 1 ? "s " : " ") + names + " not used: " + why);
+}
+
+constexpr const char* kAreaBuilds =
+    "only the builds on the scene plane with interpolation (first-to-plan, second-to-plan, anaglyph-scene; modes 9, "
+    "10, 11) have a build area";
 
 double PositiveStep(const std::string& text) {
   const double step = Arguments::ToNumber("--step", text);
@@ -112,13 +137,18 @@ ProjectBuildOptions ReadProjectBuildOptions(Arguments& args, const std::string& 
   options.Stereo = ReadStereoChoice(args, static_cast<BuildMode>(options.Mode), options.StereoFormatGiven);
   if (args.Value("--stereo-photo"))
     throw UsageError("--stereo-photo takes the place of --photo1 and --photo2; a project names its photographs");
-  ReadArea(args, options.Area);
+  std::vector<const char*> unused;
+  if (ReadArea(args, options.Area)) unused.push_back("--area");
   if (const auto step = args.Value("--step")) {
+    unused.push_back("--step");
     if (*step == "auto")
       options.AutoStep = true;
     else
       options.Area.Step = PositiveStep(*step);
   }
+  if (!TraitsOf(static_cast<BuildMode>(options.Mode)).BuildArea)
+    RefuseUnused(unused, "--build " + build + (options.Interpolation ? "" : " --interpolation off") + " walks a " +
+                             "photograph's frame; " + kAreaBuilds);
   if (const auto convention = args.Value("--convention")) options.Convention = ParseConvention(*convention);
   options.Sigma = args.Number("--sigma");
   options.MinAngle = args.Number("--min-angle");
@@ -154,6 +184,7 @@ RenderInput ReadExplicitRenderInput(Arguments& args) {
   request.Transform1 = ParseTransform("--transform1", args.RequiredValue("--transform1"));
   const auto second = args.Value("--transform2");
   if (second) {
+    if (!TraitsOf(request.Mode).Plan.Second) RefuseUnused({"--transform2"}, "only modes 6 and 11 take a second map");
     request.Transform2 = ParseTransform("--transform2", *second);
   } else if (TraitsOf(request.Mode).Plan.Second) {
     throw UsageError("mode " + std::to_string(*mode) + " needs --transform2");
@@ -174,8 +205,14 @@ RenderInput ReadExplicitRenderInput(Arguments& args) {
   if (correction2) request.Plane2.CorrectionValue = *correction2;
 
   request.Area = kDefaultBuildArea;
-  ReadArea(args, request.Area);
-  if (const auto step = args.Value("--step")) request.Area.Step = PositiveStep(*step);
+  std::vector<const char*> unused;
+  if (ReadArea(args, request.Area)) unused.push_back("--area");
+  if (const auto step = args.Value("--step")) {
+    unused.push_back("--step");
+    request.Area.Step = PositiveStep(*step);
+  }
+  if (!TraitsOf(request.Mode).BuildArea)
+    RefuseUnused(unused, "mode " + std::to_string(*mode) + " walks a photograph's frame; " + kAreaBuilds);
   return input;
 }
 

@@ -1,7 +1,9 @@
 #include "build/ReferencePointBuild.h"
 
 #include <utility>
+#include <vector>
 
+#include "build/PointCountCheck.h"
 #include "common/VeskError.h"
 #include "estimation/BuildScale.h"
 #include "files/CoordinateFile.h"
@@ -32,17 +34,20 @@ std::optional<BuildFailure> ReferencePointBuild::ReadPointFiles() {
                         {}};
   const std::pair<const std::string*, VT_Points*> files[] = {
       {&setup_.Points1Path, &points1_}, {&setup_.Points2Path, &points2_}, {&setup_.ScenePath, &scene_}};
+  std::vector<CountedPointFile> counts;
   for (const auto& [path, points] : files) {
     if (path->empty()) continue;
     if (auto failure = ReadPointFile(*path, *points, setup_.Format)) return ReadFailed(std::move(*failure));
+    // The scene file takes part only in the builds on the scene plane.
+    if (points != &scene_ || PlanNeedsScene(mode_)) counts.push_back({*path, points->Count()});
   }
-  return std::nullopt;
+  return CheckPointCounts(counts);
 }
 
 std::optional<BuildFailure> ReferencePointBuild::Begin() {
   if (auto failure = ReadPointFiles()) return failure;
   try {
-    method_ = SelectEstimationMethod(points1_, points2_);
+    choice_ = ChooseEstimationMethod(mode_, points1_, points2_);
   } catch (const VeskError& error) {
     return StandardError(error.what());
   }
@@ -69,8 +74,8 @@ std::optional<BuildFailure> ReferencePointBuild::AcceptBuildArea(BuildAreaFields
 }
 
 BuildFitInput ReferencePointBuild::FitInput() const {
-  return BuildFitInput{mode_,           method_,       points1_,      points2_,      scene_,
-                       setup_.Settings, setup_.Photo1, setup_.Photo2, setup_.Threads};
+  return BuildFitInput{mode_,           choice_.Method, points1_,      points2_,      scene_,
+                       setup_.Settings, setup_.Photo1,  setup_.Photo2, setup_.Threads};
 }
 
 std::optional<BuildFailure> ReferencePointBuild::Fit(ProgressSink* progress, const CancelToken* cancel) {
@@ -82,7 +87,7 @@ std::optional<BuildFailure> ReferencePointBuild::Fit(ProgressSink* progress, con
     if (!outcome_.Fits[f].Fitted)
       // The job's creation would fail on the incomplete set with the list's
       // index error: that is what the workspace shows.
-      return StandardError(kListIndexError, DescribeFailedFit(outcome_.Fits[f], kRoles[f], method_));
+      return StandardError(kListIndexError, DescribeFailedFit(outcome_.Fits[f], kRoles[f], choice_.Method));
   return std::nullopt;
 }
 

@@ -49,10 +49,13 @@ class ReferencePointBuild {
   explicit ReferencePointBuild(ReferencePointSetup setup);
 
   BuildMode Mode() const { return mode_; }
-  EstimationMethod Method() const { return method_; }
+  EstimationMethod Method() const { return choice_.Method; }
+  // How Begin chose the method: whether the statistical method was due but
+  // had too many subsets to solve, so that the caller can say so.
+  const MethodChoice& Choice() const { return choice_; }
 
-  // The scene file check, the first reading of the point files and the choice
-  // of the estimation method.
+  // The scene file check, the first reading of the point files (refused when
+  // their point counts differ) and the choice of the estimation method.
   std::optional<BuildFailure> Begin();
 
   // Whether the build-area dialog is to be asked before the fit.
@@ -87,7 +90,7 @@ class ReferencePointBuild {
 
   ReferencePointSetup setup_;
   BuildMode mode_;
-  EstimationMethod method_ = EstimationMethod::Statistics;
+  MethodChoice choice_;
   VT_Points points1_{kOwnsItems};
   VT_Points points2_{kOwnsItems};
   VT_Points scene_{kOwnsItems};

@@ -28,6 +28,31 @@ EstimationMethod SelectEstimationMethod(const VT_Points& points1, const VT_Point
   return EstimationMethod::Statistics;
 }
 
+namespace {
+
+double FourPointSubsets(int n) {
+  if (n < 4) return 0;
+  const double count = n;
+  return count * (count - 1) * (count - 2) * (count - 3) / 24;
+}
+
+}  // namespace
+
+double StatisticalSubsets(BuildMode mode, int n) { return FourPointSubsets(n) * (TraitsOf(mode).Plan.Second ? 2 : 1); }
+
+double EstimatedStatisticalSeconds(double subsets) { return subsets / kStatisticalSubsetsPerSecond; }
+
+MethodChoice ChooseEstimationMethod(BuildMode mode, const VT_Points& points1, const VT_Points& points2) {
+  MethodChoice choice;
+  choice.Method = SelectEstimationMethod(points1, points2);
+  choice.Subsets = StatisticalSubsets(mode, SubsetsPerTickPointCount(mode, points1.Count(), points2.Count()));
+  if (choice.Method == EstimationMethod::Statistics && choice.Subsets > kMaxAutomaticStatisticalSubsets) {
+    choice.Method = EstimationMethod::LeastSquares;
+    choice.TooManySubsets = true;
+  }
+  return choice;
+}
+
 double SubsetsPerTick(int n, double share) {
   if (n == 4) return 1;
   double subsets = Factorial(n) / (Factorial(n - 4) * Factorial(4));

@@ -90,7 +90,8 @@ bool AtomicFileWriter::Open(const std::string& path) {
   const std::string folder = target_.Folder == "/" ? std::string() : target_.Folder;
   const std::string stem = folder + "/." + BareName(target_.FinalPath).substr(0, kMaxNameBytesInTemporary);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = stem + "." + UniqueSuffix() + ".tmp";
+    // The marker lets a later start tell this process's file from others'.
+    const std::string candidate = stem + TemporaryFileMarker() + UniqueSuffix() + ".tmp";
     if (candidate.size() > kMaxTemporaryPathBytes) return Fail("its path is too long");
     // Entered before it exists, so that no moment passes in which a signal
     // could end the process and leave the file behind.

@@ -18,7 +18,11 @@ std::optional<ReadFailure> AppendPoints(LineReader& lines, VT_Points& points, co
   std::string line;
   while (lines.Next(line)) {
     const auto point = ParsePointLine(line, format);
-    if (!point) return Fail(file, static_cast<int>(lines.LineNumber()));
+    if (!point) {
+      ReadFailure failure = Fail(file, static_cast<int>(lines.LineNumber()));
+      failure.Reason = DescribePointLineFault(line, format);
+      return failure;
+    }
     points.Add(new VT_Point(*point));
   }
   if (lines.Failed()) return Fail(file, lines.FailedLine(), lines.Cause());
@@ -35,6 +39,21 @@ std::optional<VT_Point> ParsePointLine(std::string_view line, const NumberFormat
   const auto y = TryParseNumber(line.substr(semicolon + 1), format);
   if (!y) return std::nullopt;
   return VT_Point(*x, *y);
+}
+
+std::string DescribePointLineFault(std::string_view line, const NumberFormat& format) {
+  if (line.find_first_not_of(' ') == std::string_view::npos) return "пустая строка";
+  const std::size_t semicolon = line.find(';');
+  if (semicolon == std::string_view::npos) return "нет знака «;» между двумя числами";
+  if (line.find(';', semicolon + 1) != std::string_view::npos) return "больше одного знака «;»";
+  for (const std::string_view part : {line.substr(0, semicolon), line.substr(semicolon + 1)}) {
+    if (TryParseNumber(part, format)) continue;
+    std::string_view shown = part.substr(0, 40);
+    while (!shown.empty() && shown.front() == ' ') shown.remove_prefix(1);
+    while (!shown.empty() && shown.back() == ' ') shown.remove_suffix(1);
+    return "«" + std::string(shown) + "» — не число с десятичным разделителем «" + format.DecimalSeparator + "»";
+  }
+  return {};
 }
 
 std::string FormatPointLine(double x, double y, const NumberFormat& format) {

@@ -17,6 +17,10 @@ inline constexpr const char* kPointFileReadError = "Ошибка чтения ф
 // One line "x;y": cut at the first ";", both parts converted.
 std::optional<VT_Point> ParsePointLine(std::string_view line, const NumberFormat& format);
 
+// Why ParsePointLine refuses `line`, in the windows' words: "пустая строка",
+// "нет знака «;»", "«x» — не число", ...; empty when it does not.
+std::string DescribePointLineFault(std::string_view line, const NumberFormat& format);
+
 // The written form of a point: "x ; y".
 std::string FormatPointLine(double x, double y, const NumberFormat& format);
 

@@ -314,7 +314,106 @@ BmpFailure ReadPixels(ByteSource& source, const BmpInfo& info, const Palette& pa
   return {};
 }
 
+// Buffered single bytes from a source, for walking a run-length stream.
+class ByteReader {
+ public:
+  explicit ByteReader(ByteSource& source) : source_(source) {}
+  std::optional<std::uint8_t> Next() {
+    if (at_ == end_) {
+      end_ = source_.Read(buffer_.data(), buffer_.size());
+      at_ = 0;
+      if (end_ == 0) return std::nullopt;
+    }
+    return buffer_[at_++];
+  }
+  bool Skip(std::uint64_t count) {
+    for (; count > 0; --count)
+      if (!Next()) return false;
+    return true;
+  }
+
+ private:
+  ByteSource& source_;
+  std::array<std::uint8_t, 4096> buffer_{};
+  std::size_t at_ = 0;
+  std::size_t end_ = 0;
+};
+
+// Walks an RLE4 or RLE8 stream to its end-of-bitmap mark (or past its last
+// row): a stream that runs out first is truncated. Pixel values are not
+// looked at.
+BmpFailure CheckRunLengthStream(ByteSource& source, const BmpInfo& info) {
+  ByteReader bytes(source);
+  const bool rle4 = info.Compression == kRle4;
+  std::uint64_t row = 0;
+  const auto ended = [&] {
+    const std::string reason = source.Failure();
+    if (!reason.empty()) return Fail(BmpFault::IoError, "reading the pixels: " + reason);
+    return Fail(BmpFault::Truncated, "the run-length pixels end after " + std::to_string(row) + " of the " +
+                                         std::to_string(info.Height) + " rows, without their end mark");
+  };
+  while (row < static_cast<std::uint64_t>(info.Height)) {
+    const auto count = bytes.Next();
+    const auto value = bytes.Next();
+    if (!count || !value) return ended();
+    if (*count > 0) continue;  // a run of `count` pixels
+    switch (*value) {
+      case 0:  // end of line
+        ++row;
+        break;
+      case 1:  // end of bitmap: the rows left are background
+        return {};
+      case 2: {  // a jump right and down
+        bytes.Next();
+        const auto down = bytes.Next();
+        if (!down) return ended();
+        row += *down;
+        break;
+      }
+      default: {  // `value` pixels stored as they are, padded to a 16-bit boundary
+        const std::uint64_t stored = rle4 ? (*value + 1u) / 2 : *value;
+        if (!bytes.Skip(stored + stored % 2)) return ended();
+        break;
+      }
+    }
+  }
+  return {};
+}
+
 }  // namespace
+
+BmpFailure CheckBmpPixelData(ByteSource& source) {
+  std::uint32_t consumed = 0;
+  BmpInfoResult headers = ReadHeaders(source, consumed);
+  if (headers.Failure.Failed()) return headers.Failure;
+  const BmpInfo& info = headers.Info;
+  if (!KnownHeaderSize(info.HeaderSize) || info.Compression == kJpeg || info.Compression == kPng) return {};
+  if (!Skip(source, info.PixelOffset - consumed)) return ShortRead(source, "the bytes before its pixels");
+  if (info.Compression == kRle8 || info.Compression == kRle4) return CheckRunLengthStream(source, info);
+  // Uncompressed rows of any depth: all but the last row's padding must be there.
+  const std::uint64_t pixelBytes = StoredRowBytes(static_cast<std::uint64_t>(info.Width), info.BitsPerPixel) *
+                                       static_cast<std::uint64_t>(info.Height - 1) +
+                                   UsedRowBytes(static_cast<std::uint64_t>(info.Width), info.BitsPerPixel);
+  std::uint64_t present = 0;
+  if (const auto remaining = source.Remaining()) {
+    present = *remaining;
+  } else {
+    std::array<std::uint8_t, 4096> scratch;
+    while (present < pixelBytes) {
+      const std::size_t got = source.Read(scratch.data(), scratch.size());
+      if (got == 0) break;
+      present += got;
+    }
+  }
+  if (present < pixelBytes)
+    return Fail(BmpFault::Truncated, "the file holds " + std::to_string(present) + " of the " +
+                                         std::to_string(pixelBytes) + " pixel bytes its " + std::to_string(info.Width) +
+                                         " x " + std::to_string(info.Height) + " pixels at " +
+                                         std::to_string(info.BitsPerPixel) + " bits need");
+  if (const std::string reason = source.Failure(); !reason.empty())
+    return Fail(BmpFault::IoError, "reading the pixels: " + reason);
+  return {};
+}
 
 const char* BmpFaultName(BmpFault fault) {
   switch (fault) {

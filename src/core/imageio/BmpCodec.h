@@ -126,6 +126,13 @@ BmpInfoResult ReadBmpInfo(ByteSource& source);
 BmpDecodeResult DecodeBmp(ByteSource& source, const BmpLimits& limits = {}, ProgressSink& progress = SilentProgress(),
                           const CancelToken& cancel = NeverCancelled());
 
+// Checks, from the start of `source`, that a bitmap's pixel data is all
+// there without decoding it: uncompressed rows of any depth up to the last
+// row, a run-length (RLE4, RLE8) stream up to its end-of-bitmap mark or its
+// last row. Truncated when they end early; None when complete and for
+// embedded JPEG or PNG pixels, whose own decoder tells.
+BmpFailure CheckBmpPixelData(ByteSource& source);
+
 // Size in bytes of the 24-bit bitmap file of a width x height picture, or
 // nothing when the format's 32-bit size fields cannot hold it.
 std::optional<std::uint64_t> EncodedBmpSize(int width, int height);

@@ -86,6 +86,13 @@ BmpDecodeResult LoadBmpFile(const std::string& path, const BmpLimits& limits, Pr
   return DecodeBmp(source, limits, progress, cancel);
 }
 
+BmpFailure CheckBmpFilePixelData(const std::string& path) {
+  OpenFile file(OpenForReading(path));
+  if (file.Fd() < 0) return SystemFailure("opening", path, errno);
+  FileByteSource source(file.Fd());
+  return CheckBmpPixelData(source);
+}
+
 BmpFailure SaveBmpFile(const std::string& path, const RgbImage& image, ProgressSink& progress,
                        const CancelToken& cancel) {
   // Refusals that need no file come before one is made.

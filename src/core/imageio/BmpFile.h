@@ -18,6 +18,10 @@ BmpInfoResult ReadBmpFileInfo(const std::string& path);
 BmpDecodeResult LoadBmpFile(const std::string& path, const BmpLimits& limits = {},
                             ProgressSink& progress = SilentProgress(), const CancelToken& cancel = NeverCancelled());
 
+// Whether the pixel data of the bitmap file at `path` is all there (see
+// CheckBmpPixelData), for the files another decoder reads.
+BmpFailure CheckBmpFilePixelData(const std::string& path);
+
 // Writes `image` as a 24-bit bitmap file (see EncodeBmp) into a temporary
 // file beside `path`, streamed strip by strip, and renames it over `path`
 // once complete: a failure or a stop leaves the old file, or none, never a

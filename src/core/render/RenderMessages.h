@@ -8,6 +8,8 @@ inline constexpr const char* kBuildingImageStatus = "Построение изо
 
 inline constexpr const char* kAreaStepNotPositive = "Шаг области построения должен быть положительным числом!";
 inline constexpr const char* kAreaBoundsWrong = "Границы области построения заданы неправильно!";
+inline constexpr const char* kAreaXReversed = "Минимум x области построения должен быть меньше максимума!";
+inline constexpr const char* kAreaYReversed = "Минимум y области построения должен быть меньше максимума!";
 inline constexpr const char* kAreaSmallerThanStep = "Область построения меньше одного шага!";
 inline constexpr const char* kAreaTooLarge = "Область построения слишком велика для заданного шага!";
 inline constexpr const char* kAreaStepTooFine = "Шаг области построения слишком мал для её границ!";

@@ -57,6 +57,8 @@ void ValidateArea(const BuildArea& area) {
       !std::isfinite(area.YMax) || !std::isfinite(std::fabs(area.XMax - area.XMin)) ||
       !std::isfinite(std::fabs(area.YMax - area.YMin)))
     throw VeskError(kAreaBoundsWrong);
+  // A reversed area would walk no sample and give a white picture.
+  if (const auto axis = ReversedAreaAxis(area)) throw VeskError(*axis == 'x' ? kAreaXReversed : kAreaYReversed);
   if (!std::isfinite(area.Step) || !(area.Step > 0)) throw VeskError(kAreaStepNotPositive);
   const double columns = StepCount(area.XMin, area.XMax, area.Step);
   const double rows = StepCount(area.YMin, area.YMax, area.Step);
@@ -71,6 +73,12 @@ void ValidateArea(const BuildArea& area) {
 }
 
 }  // namespace
+
+std::optional<char> ReversedAreaAxis(const BuildArea& area) {
+  if (!(area.XMin < area.XMax)) return 'x';
+  if (!(area.YMin < area.YMax)) return 'y';
+  return std::nullopt;
+}
 
 PictureSize ResultSize(const RenderRequest& request, PictureSize photo1, PictureSize photo2) {
   const BuildModeTraits* traits = FindTraits(static_cast<int>(request.Mode));

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "model/BuildMode.h"
 #include "model/VT_Points.h"
@@ -47,6 +48,10 @@ struct BuildArea {
   double YMax = 0;
   double Step = 0;
 };
+
+// 'x' or 'y' when that axis's minimum is not below its maximum (the first
+// such axis); nothing when both are in order. Such an area is refused.
+std::optional<char> ReversedAreaAxis(const BuildArea& area);
 
 // Everything a rendering job needs besides the two photographs.
 struct RenderRequest {

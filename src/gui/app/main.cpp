@@ -54,6 +54,9 @@ int main(int argc, char** argv) {
     if (const auto status = AnswerWithoutWindows(vesk::gui::ParseCommandLine(arguments))) return *status;
   // A result being written when the session ends leaves no temporary file.
   vesk::InstallTemporaryFileCleanupOnSignals();
+  // What a killed earlier run of either program left behind goes now.
+  vesk::KeepTemporaryFileJournal(vesk::DefaultTemporaryFileJournal(std::getenv));
+  vesk::RemoveAbandonedTemporaryFiles();
   vesk::gui::VeskApplication app(argc, argv);
   // The application object has taken Qt's own options out of argv.
   const vesk::gui::CommandLineRequest request = vesk::gui::ParseCommandLine(ArgumentsOf(argc, argv));

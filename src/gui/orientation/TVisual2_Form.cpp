@@ -472,8 +472,8 @@ void TVisual2_Form::LoadInputSetFrom(const std::string& path) {
     // The reader has said why; the input set stays as it was, on the screen
     // and behind it, rather than being emptied by a file that could not be
     // read.
-    OwnedUserDialogs unowned(context_.Messages, nullptr);
-    failure->Message.ShowTo(unowned);
+    context_.Messages.Show(nullptr, failure->Message.Icon, QString::fromStdString(failure->Message.Caption),
+                           QString::fromStdString(failure->DetailedText()));
     return;
   }
   // Held whole: a relative path of the project means its own folder, also
@@ -487,19 +487,19 @@ void TVisual2_Form::LoadInputSetFrom(const std::string& path) {
   // A photograph of the set that cannot be loaded leaves its row's field
   // and pane empty alike: the previous set's picture under the new set's
   // files would be built from a photograph no field names.
-  bool allLoaded = true;
+  QString why;  // the first photograph that failed, and how
   const std::string* photos[2] = {&fields.Image1, &fields.Image2};
   for (std::size_t i = 0; i < 2; ++i) {
     Row& row = rows_[i];
-    qt::SharedPhoto photo = qt::LoadPhoto(*photos[i]).Photo;
-    row.Photo->SetPath(photo ? *photos[i] : std::string());
-    row.Pane->SetPhoto(std::move(photo));
-    allLoaded = allLoaded && row.Pane->Photo() != nullptr;
+    qt::PhotoLoad load = qt::LoadPhoto(*photos[i]);
+    if (!load.Photo && why.isEmpty()) why = DescribePhotoFailure(*photos[i], load);
+    row.Photo->SetPath(load.Photo ? *photos[i] : std::string());
+    row.Pane->SetPhoto(std::move(load.Photo));
   }
   PathsChanged();
-  if (!allLoaded)
+  if (!why.isEmpty())
     context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-                           QString::fromUtf8(kInputSetReadError));
+                           QString::fromUtf8(kInputSetReadError) + "\n" + why);
 }
 
 void TVisual2_Form::SaveInputSet() {

@@ -52,13 +52,17 @@ void LiveResiduals::Start() {
       ToPointList(request.Lists[0], request.Pairs, points1);
       ToPointList(request.Lists[1], request.Pairs, points2);
       ToPointList(request.Lists[2], request.Pairs, scene);
-      const EstimationMethod method = SelectEstimationMethod(points1, points2);
+      // As a build chooses: never a statistical fit of many minutes per edit.
+      const MethodChoice choice = ChooseEstimationMethod(request.Mode, points1, points2);
+      const EstimationMethod method = choice.Method;
       const BuildFitInput input{request.Mode,     method,         points1,        points2,        scene,
                                 request.Settings, request.Photo1, request.Photo2, request.Threads};
       TransformCoefficients primary(kOwnsItems);
       TransformCoefficients second(kOwnsItems);
       const BuildFitOutcome outcome = FitBuildTransformations(input, primary, second, nullptr, &job->Cancel);
       residuals = ResidualsOf(method, input, primary, second, outcome);
+      residuals.TooManySubsets = choice.TooManySubsets;
+      residuals.PointCount = points1.Count();
     } catch (const VeskError&) {
       residuals = {};
     }

@@ -1,6 +1,7 @@
 #include "gui/refpoints/PointEditor.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -8,10 +9,14 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolBar>
 #include <QUndoStack>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "editing/PointListFile.h"
 #include "files/PathNames.h"
@@ -186,26 +191,58 @@ void PointEditor::UpdateActions() {
 
 // --- Files ---------------------------------------------------------------------
 
-void PointEditor::SetFiles(const std::array<std::string, 3>& lists, const std::array<std::string, 2>& photos) {
+void PointEditor::SetFiles(const std::array<std::string, 3>& lists, const std::array<std::string, 2>& photos,
+                           bool all) {
   photos_ = photos;
   model_.SetSceneInSet(!lists[2].empty());
   for (PointList list : kPointLists) {
-    paths_[static_cast<std::size_t>(list)] = lists[static_cast<std::size_t>(list)];
+    std::string& path = paths_[static_cast<std::size_t>(list)];
+    if (!all && path == lists[static_cast<std::size_t>(list)]) continue;
+    path = lists[static_cast<std::size_t>(list)];
     Reload(list);
   }
-  stack_->clear();
+  AfterChange(false);
 }
 
 void PointEditor::Reload(PointList list) {
   const std::size_t k = static_cast<std::size_t>(list);
-  failures_[k].reset();
-  if (paths_[k].empty()) {
-    model_.Load(list, {});
-  } else {
-    PointListRead read = ReadPointList(paths_[k], context_.Format);
-    failures_[k] = std::move(read.Failure);
-    model_.Load(list, std::move(read.Points));
+  const int generation = ++generation_[k];
+  const std::string path = paths_[k];
+  if (path.empty()) {
+    Loaded(list, {}, std::nullopt);
+    return;
   }
+  if (QFileInfo(qt::FileNameToQString(path)).size() <= kBackgroundReadBytes) {
+    PointListRead read = ReadPointList(path, context_.Format);
+    Loaded(list, std::move(read.Points), std::move(read.Failure));
+    return;
+  }
+  // A huge file is read off the user-interface thread; the list stays empty
+  // and unedited meanwhile. The result is handed over through the
+  // application object, which outlives this one.
+  loading_[k] = true;
+  Loaded(list, {}, std::nullopt);
+  loading_[k] = true;
+  emit StatusChanged(StatusText());
+  QPointer<PointEditor> self(this);
+  (void)QtConcurrent::run([self, list, generation, path, format = context_.Format] {
+    auto read = std::make_shared<PointListRead>(ReadPointList(path, format));
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, list, generation, read] {
+          if (!self || self->generation_[static_cast<std::size_t>(list)] != generation) return;
+          self->loading_[static_cast<std::size_t>(list)] = false;
+          self->Loaded(list, std::move(read->Points), std::move(read->Failure));
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void PointEditor::Loaded(PointList list, std::vector<EditedPoint> points, std::optional<ReadFailure> failure) {
+  const std::size_t k = static_cast<std::size_t>(list);
+  loading_[k] = false;
+  failures_[k] = std::move(failure);
+  model_.Load(list, std::move(points));
   // Edits made against the old contents no longer apply to the new ones.
   stack_->clear();
   drag_.reset();
@@ -214,7 +251,12 @@ void PointEditor::Reload(PointList list) {
   emit Reloaded();
 }
 
+bool PointEditor::Loading() const {
+  return std::any_of(loading_.begin(), loading_.end(), [](bool loading) { return loading; });
+}
+
 bool PointEditor::Blocked() const {
+  if (Loading()) return true;
   for (const auto& failure : failures_)
     if (failure) return true;
   return false;
@@ -259,6 +301,7 @@ bool PointEditor::Save() {
       return false;
     }
     model_.MarkSaved(list);
+    emit ListSaved(target);
     if (target != path) {
       path = target;
       emit FileNamed(list, path);
@@ -296,8 +339,9 @@ std::vector<PhotoMark> PointEditor::Marks(PointList photo) const {
   std::vector<PhotoMark> marks;
   const std::vector<EditedPoint>& points = model_.Points(photo);
   const int pairs = model_.CompletePairs();
-  marks.reserve(points.size());
-  for (std::size_t i = 0; i < points.size(); ++i) {
+  const std::size_t stride = (points.size() + kMostMarks - 1) / kMostMarks;
+  marks.reserve(points.size() / std::max<std::size_t>(stride, 1) + 1);
+  for (std::size_t i = 0; i < points.size(); i += std::max<std::size_t>(stride, 1)) {
     const int index = static_cast<int>(i);
     PhotoMark mark{*points[i].X, *points[i].Y, kPointColour, QString::number(index + 1)};
     if (index >= pairs) mark.Colour = kAwaitingColour;
@@ -317,6 +361,9 @@ std::vector<PhotoMark> PointEditor::Marks(PointList photo) const {
 void PointEditor::RefreshMarks() { emit MarksChanged(); }
 
 QString PointEditor::StatusText() const {
+  for (const PointList list : kPointLists)
+    if (loading_[static_cast<std::size_t>(list)])
+      return QStringLiteral("Чтение файла точек %1…").arg(BareName(Path(list)));
   for (const auto& failure : failures_)
     if (failure) return ReadFailureText(*failure);
   if (!Editing()) return {};
@@ -357,6 +404,11 @@ void PointEditor::Push(PointEdit edit, bool nudge) {
   stack_->push(new Command(*this, std::move(edit), nudge));
 }
 
+void PointEditor::SetScene(int index, EditedPoint point) {
+  if (Blocked()) return;
+  Push(model_.SetScene(index, point));
+}
+
 void PointEditor::DeleteSelected() {
   if (!Editing() || selected_ < 0 || Blocked()) return;
   Push(model_.Delete(selected_));
@@ -376,6 +428,7 @@ void PointEditor::ShowLoupe(PhotoView& view, QPointF at, QPoint pointer) {
   for (const EditedPoint& point : model_.Points(&view == &first_ ? PointList::First : PointList::Second))
     if (std::abs(*point.X - at.x()) < reach && std::abs(*point.Y - at.y()) < reach)
       near.emplace_back(*point.X, *point.Y);
+  LoupeOf(&view == &first_ ? &second_ : &first_)->hide();
   LoupeOf(&view)->ShowAt(view.Picture().Image(), at, view.Picture().Zoom(), pointer, std::move(near));
 }
 
@@ -467,7 +520,10 @@ bool PointEditor::MoveTo(PointList photo, QMouseEvent& event) {
     drag_->Placed->MovePlaced(at.x(), at.y());
   else
     model_.MoveLive(drag_->List, drag_->Index, at.x(), at.y());
-  view.MoveMark(static_cast<std::size_t>(drag_->Index), at.x(), at.y());
+  if (model_.Count(drag_->List) <= kMostMarks)
+    view.MoveMark(static_cast<std::size_t>(drag_->Index), at.x(), at.y());
+  else
+    RefreshMarks();
   ShowLoupe(view, at, pointer);
   ShowModified(true);
   emit Edited();

@@ -53,18 +53,25 @@ class PointEditor : public QObject {
   const PointEditModel& Model() const { return model_; }
   QUndoStack& Stack() { return *stack_; }
   bool Editing() const;
+  QAction& EditAction() { return *editAction_; }
   void SetEditing(bool on);
 
-  // The files of the input set: each list is read from its file (an empty
-  // path gives an empty list), and the edits of before are dropped. A photo
-  // path proposes the name of a list saved for the first time.
-  void SetFiles(const std::array<std::string, 3>& lists, const std::array<std::string, 2>& photos);
+  // The files of the input set: each list whose path changed (every list
+  // with `all`) is read from its file, an empty path giving an empty list,
+  // and the edits of before are dropped. A photo path proposes the name of a
+  // list saved for the first time.
+  void SetFiles(const std::array<std::string, 3>& lists, const std::array<std::string, 2>& photos, bool all = false);
   const std::string& Path(PointList list) const { return paths_[static_cast<std::size_t>(list)]; }
   // Reads one list again from its file (changed on disk), dropping its edits.
   void Reload(PointList list);
   // Why a list's file could not be read; such a list is not edited.
   const std::optional<ReadFailure>& Failure(PointList list) const { return failures_[static_cast<std::size_t>(list)]; }
   bool Unsaved() const { return model_.AnyChanged(); }
+  // True while a large point file is read in the background; its list is
+  // not edited until it is in.
+  bool Loading() const;
+  // Files above this size are read off the user-interface thread.
+  static constexpr qint64 kBackgroundReadBytes = 1 << 20;
 
   // Writes every changed list; a list without a file asks for its name
   // first. False when a dialog was cancelled or a file not written (the user
@@ -75,12 +82,18 @@ class PointEditor : public QObject {
   // to drop or not. Without unsaved edits: No.
   SaveAnswer AskToSave();
 
+  // The scene coordinates of pair `index`, typed by the user: one edit.
+  void SetScene(int index, EditedPoint point);
+
   // The selected pair, or -1; the row of the residual panel selects it too.
   int Selected() const { return selected_; }
   void Select(int index);
   // The point whose residual stands out, marked on both photographs; -1: none.
   void SetOutstanding(int index);
 
+  // The most marks made of one list: a huge list is marked by an evenly
+  // spread share of its points (each still numbered by its line).
+  static constexpr int kMostMarks = 100000;
   // The marks of a photograph's list as they stand.
   std::vector<PhotoMark> Marks(PointList photo) const;
   QString StatusText() const;
@@ -94,6 +107,8 @@ class PointEditor : public QObject {
   // The marks are to be drawn anew (Marks).
   void MarksChanged();
   void SelectionChanged(int index);
+  // A list was written to its file.
+  void ListSaved(const std::string& path);
   // A list got its file from its first save.
   void FileNamed(PointList list, const std::string& path);
   void StatusChanged(const QString& text);
@@ -130,6 +145,7 @@ class PointEditor : public QObject {
   bool Key(PointList photo, QKeyEvent& event);
   void DeleteSelected();
   std::optional<std::string> AskFileName(PointList list);
+  void Loaded(PointList list, std::vector<EditedPoint> points, std::optional<ReadFailure> failure);
 
   const GuiContext& context_;
   QMainWindow& window_;
@@ -148,6 +164,8 @@ class PointEditor : public QObject {
   std::array<std::string, 3> paths_;
   std::array<std::string, 2> photos_;
   std::array<std::optional<ReadFailure>, 3> failures_;
+  std::array<bool, 3> loading_{};
+  std::array<int, 3> generation_{};  // of each list's reading: a newer one makes older results void
   int selected_ = -1;
   PointList selectedList_ = PointList::First;
   int outstanding_ = -1;

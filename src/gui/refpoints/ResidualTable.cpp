@@ -41,7 +41,11 @@ QStandardItem* Cell(const QString& text, double sortValue, int point) {
 }  // namespace
 
 BuildResiduals ResidualsOf(const ReferencePointBuild& build) {
-  return ResidualsOf(build.Method(), build.FitInput(), build.Primary(), build.Second(), build.Outcome());
+  BuildResiduals residuals =
+      ResidualsOf(build.Method(), build.FitInput(), build.Primary(), build.Second(), build.Outcome());
+  residuals.TooManySubsets = build.Choice().TooManySubsets;
+  residuals.PointCount = build.Points1().Count();
+  return residuals;
 }
 
 int OutstandingPoint(const BuildResiduals& residuals) {
@@ -75,6 +79,10 @@ BuildResiduals ResidualsOf(EstimationMethod method, const BuildFitInput& input, 
   return residuals;
 }
 
+QString TooManySubsetsNote(int points) {
+  return QStringLiteral("Метод наименьших квадратов: для статистического метода точек слишком много (%1)").arg(points);
+}
+
 QString FitTitle(const PlannedFit& fit) { return SetName(fit.Source) + QStringLiteral(" → ") + SetName(fit.Target); }
 
 ResidualTable::ResidualTable(const NumberFormat& format, QWidget* parent) : QWidget(parent), format_(format) {
@@ -101,6 +109,9 @@ ResidualTable::ResidualTable(const NumberFormat& format, QWidget* parent) : QWid
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
   view_->horizontalHeader()->setStretchLastSection(true);
+  // Columns are sized from the first rows: measuring thousands of rows after
+  // every edit would make a drag stutter.
+  view_->horizontalHeader()->setResizeContentsPrecision(200);
   view_->setAlternatingRowColors(true);
 
   auto* layout = new QVBoxLayout(this);
@@ -145,8 +156,11 @@ void ResidualTable::Show(const BuildResiduals& residuals) {
   view_->setEnabled(true);
   model_->removeRows(0, model_->rowCount());
   QStringList lines;
-  lines << (residuals.Method == EstimationMethod::LeastSquares ? QStringLiteral("Метод наименьших квадратов.")
-                                                               : QStringLiteral("Статистический метод."));
+  if (residuals.TooManySubsets)
+    lines << TooManySubsetsNote(residuals.PointCount) + QStringLiteral(".");
+  else
+    lines << (residuals.Method == EstimationMethod::LeastSquares ? QStringLiteral("Метод наименьших квадратов.")
+                                                                 : QStringLiteral("Статистический метод."));
   for (const BuildResiduals::Fit& fit : residuals.Fits) {
     const QString title = FitTitle(fit.Plan);
     if (!fit.Report) {

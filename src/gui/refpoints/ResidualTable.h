@@ -31,6 +31,8 @@ struct BuildResiduals {
     std::optional<ResidualReport> Report;
   };
   EstimationMethod Method = EstimationMethod::Statistics;
+  bool TooManySubsets = false;  // least squares because the statistical method would have taken too long
+  int PointCount = 0;
   std::vector<Fit> Fits;  // plan order: primary, then the second set
 };
 
@@ -41,6 +43,10 @@ BuildResiduals ResidualsOf(EstimationMethod method, const BuildFitInput& input, 
                            const TransformCoefficients& second, const BuildFitOutcome& outcome);
 // The point with the largest residual in any of the fits; -1 without one.
 int OutstandingPoint(const BuildResiduals& residuals);
+
+// Said when the automatic choice took least squares because the statistical
+// method would have taken too long for so many points.
+QString TooManySubsetsNote(int points);
 
 // "снимок 1 → сцена" and the like.
 QString FitTitle(const PlannedFit& fit);

@@ -5,6 +5,8 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +16,7 @@
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSplitter>
+#include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -34,6 +37,7 @@
 #include "gui/refpoints/PointEditor.h"
 #include "gui/refpoints/PointFileWatcher.h"
 #include "gui/refpoints/PointFilesHeader.h"
+#include "gui/refpoints/PointTablePanel.h"
 #include "gui/refpoints/ResidualTable.h"
 #include "gui/settings/TObjForm.h"
 #include "gui/settings/TVisualNForm.h"
@@ -134,6 +138,33 @@ TVisual_Form::TVisual_Form(const GuiContext& context, const SharedDialogs& dialo
   points_ = new PointEditor(context, *this, View1(), View2());
   live_ = new LiveResiduals(this);
 
+  // The edited points with their scene cells, beside the residuals.
+  pointTable_ = new PointTableModel(
+      points_->Model(), context.Format, [this](int index, EditedPoint point) { points_->SetScene(index, point); },
+      this);
+  auto* pointGrid = new QTableView(this);
+  pointGrid->setObjectName(QStringLiteral("PointGrid"));
+  pointGrid->setModel(pointTable_);
+  pointGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  pointGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+  pointGrid->verticalHeader()->hide();
+  pointGrid->verticalHeader()->setDefaultSectionSize(pointGrid->fontMetrics().height() + 6);
+  pointGrid->horizontalHeader()->setStretchLastSection(true);
+  pointsDock_ = new QDockWidget(QStringLiteral("Точки"), this);
+  pointsDock_->setObjectName(QStringLiteral("PointsDock"));
+  pointsDock_->setWidget(pointGrid);
+  addDockWidget(Qt::BottomDockWidgetArea, pointsDock_);
+  tabifyDockWidget(residualDock_, pointsDock_);
+  pointsDock_->hide();  // until editing starts
+  connect(pointGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid() && current.row() != points_->Selected()) CentreOnPoint(current.row());
+          });
+  connect(points_, &PointEditor::SelectionChanged, pointGrid, [pointGrid, this](int index) {
+    if (index < 0 || index >= pointTable_->rowCount()) return;
+    if (pointGrid->currentIndex().row() != index) pointGrid->setCurrentIndex(pointTable_->index(index, 0));
+  });
+
   MakeMenus();
   ConnectFields();
 
@@ -148,6 +179,14 @@ TVisual_Form::TVisual_Form(const GuiContext& context, const SharedDialogs& dialo
   connect(watcher_, &PointFileWatcher::Changed, this, &TVisual_Form::PointFilesChanged);
   connect(residuals_, &ResidualTable::PointSelected, this, &TVisual_Form::CentreOnPoint);
   connect(points_, &PointEditor::MarksChanged, this, &TVisual_Form::RefreshMarks);
+  connect(points_, &PointEditor::MarksChanged, pointTable_, &PointTableModel::Refresh);
+  connect(&points_->EditAction(), &QAction::toggled, this, [this](bool on) {
+    if (on && !pointsDock_->isVisible()) {
+      pointsDock_->show();
+      pointsDock_->raise();
+      if (!residualsShownOnce_) resizeDocks({pointsDock_}, {std::max(120, height() / 4)}, Qt::Vertical);
+    }
+  });
   connect(points_, &PointEditor::Edited, this, &TVisual_Form::ScheduleLiveFit);
   connect(points_, &PointEditor::Reloaded, this, [this] {
     // What the panel lists was computed from other points.
@@ -157,6 +196,14 @@ TVisual_Form::TVisual_Form(const GuiContext& context, const SharedDialogs& dialo
   connect(live_, &LiveResiduals::Ready, this, &TVisual_Form::ShowLiveResiduals);
   connect(points_, &PointEditor::SelectionChanged, residuals_, &ResidualTable::SelectPoint);
   connect(points_, &PointEditor::FileNamed, this, &TVisual_Form::PointFileNamed);
+  // A table editor open on a file the workspace saved shows what was saved,
+  // unless it holds edits of its own.
+  connect(points_, &PointEditor::ListSaved, this, [this](const std::string& path) {
+    watcher_->Watch({Points1Path(), Points2Path(), ScenePath()});
+    for (const auto& editor : editors_)
+      if (editor->isVisible() && !editor->Modified() && qt::FileNameFromQString(editor->FilePath()) == path)
+        editor->OpenTable(editor->FilePath(), TableKind::PointTable);
+  });
   connect(points_, &PointEditor::StatusChanged, this, &TVisual_Form::ShowPointStatus);
 
   // Ctrl+J anywhere in the window, with or without other modifiers.
@@ -446,6 +493,7 @@ void TVisual_Form::StartBuild(BuildCommand command) {
     ShowBuildFailure(*failure, this);
     return;
   }
+  StatusBar().ShowNote(build->Choice().TooManySubsets ? TooManySubsetsNote(build->Points1().Count()) : QString());
   if (build->NeedsBuildArea()) {
     if (dialogs_.BuildArea != nullptr) {
       BindBuildArea();
@@ -538,6 +586,13 @@ void TVisual_Form::ScheduleLiveFit() {
     points_->SetOutstanding(-1);
     return;
   }
+  // Beyond this the copy of the lists per edit would be felt.
+  constexpr int kMostLivePairs = 20000;
+  if (model.CompletePairs() > kMostLivePairs) {
+    live_->Cancel();
+    residuals_->MarkStale(QStringLiteral("больше %1 пар точек: невязки после построения").arg(kMostLivePairs));
+    return;
+  }
   if (PlanNeedsScene(mode)) {
     const std::vector<int> missing = model.MissingScene();
     if (!missing.empty()) {
@@ -583,7 +638,7 @@ void TVisual_Form::LoadInputSetFrom(const std::string& path) {
     // The reader has said why; the input set on the screen stays as it was
     // rather than being emptied by a file that could not be read.
     context_.Messages.Show(nullptr, failure->Message.Icon, QString::fromStdString(failure->Message.Caption),
-                           QString::fromStdString(failure->Message.Text));
+                           QString::fromStdString(failure->DetailedText()));
     return;
   }
   // Paths stored relative to the project stay pointing where they did, even
@@ -594,15 +649,17 @@ void TVisual_Form::LoadInputSetFrom(const std::string& path) {
   rows_[0].Points->SetPath(fields.Image1ReperPoints);
   rows_[1].Points->SetPath(fields.Image2ReperPoints);
   header_->Scene().SetPath(fields.SceneReperPoints);
-  ReloadPoints();
+  ReloadPoints(true);
 
   // A photograph of the set that cannot be loaded leaves its row empty, field
   // and view alike: showing the previous set's picture under the new set's
   // point files would build from a photograph no field names.
-  const auto loaded = [this](int k) {
+  QString why;  // the first photograph that failed, and how
+  const auto loaded = [this, &why](int k) {
     Row& row = RowOf(k);
     qt::PhotoLoad load = qt::LoadPhoto(row.Photo->Path());
     if (!load.Photo) {
+      if (why.isEmpty()) why = DescribePhotoFailure(row.Photo->Path(), load);
       row.Photo->SetPath({});
       row.View->SetPhoto(nullptr);
       row.Size = PhotoSize{};
@@ -616,7 +673,7 @@ void TVisual_Form::LoadInputSetFrom(const std::string& path) {
   const bool second = loaded(2);
   if (!first || !second)
     context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-                           QString::fromUtf8(kInputSetReadError));
+                           QString::fromUtf8(kInputSetReadError) + "\n" + why);
 }
 
 void TVisual_Form::SaveInputSet() {
@@ -642,9 +699,9 @@ void TVisual_Form::RefreshMarks() {
     rows_[k].View->SetMarks(marksItem_->isChecked() ? points_->Marks(lists[k]) : std::vector<PhotoMark>{});
 }
 
-void TVisual_Form::ReloadPoints() {
+void TVisual_Form::ReloadPoints(bool all) {
   const std::array<std::string, 3> lists = {Points1Path(), Points2Path(), ScenePath()};
-  points_->SetFiles(lists, {Photo1Path(), Photo2Path()});
+  points_->SetFiles(lists, {Photo1Path(), Photo2Path()}, all);
   watcher_->Watch({lists.begin(), lists.end()});
   RefreshMarks();
 }

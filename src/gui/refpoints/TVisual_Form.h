@@ -33,6 +33,7 @@ class FileField;
 class PhotoView;
 class LiveResiduals;
 class PointEditor;
+class PointTableModel;
 class PointFileWatcher;
 class PointFilesHeader;
 class RenderJobControl;
@@ -92,6 +93,7 @@ class TVisual_Form : public WorkspaceWindow {
   ResidualTable& Residuals() { return *residuals_; }
   PointEditor& Points() { return *points_; }
   QDockWidget& ResidualDock() { return *residualDock_; }
+  QDockWidget& PointsDock() { return *pointsDock_; }
   RenderJobControl& Jobs() { return *jobs_; }
   QMenu& BuildMenu() { return *buildMenu_; }
   QMenu& ModeMenu() { return *modeMenu_; }
@@ -150,8 +152,8 @@ class TVisual_Form : public WorkspaceWindow {
   void ShowResiduals(const ReferencePointBuild& build);
   void RefreshMarks();
   // The point files the fields name, into the point editor: a list whose
-  // path changed is read again.
-  void ReloadPoints();
+  // path changed (every list with `all`) is read again.
+  void ReloadPoints(bool all = false);
   // Before the point files are replaced: false when the user chose Отмена
   // at "Точки изменены. Сохранить?".
   bool MayReplacePoints();
@@ -180,6 +182,8 @@ class TVisual_Form : public WorkspaceWindow {
   std::optional<BuildCommand> lastCommand_;
   ResidualTable* residuals_;
   QDockWidget* residualDock_;
+  PointTableModel* pointTable_;
+  QDockWidget* pointsDock_;
   bool residualsShownOnce_ = false;
 
   QMenu* modeMenu_ = nullptr;

@@ -186,9 +186,10 @@ bool TForm2::ToolButton10Click() {
     return false;
   std::string reason;
   if (!qt::SaveImage(*result_, path, &reason)) {
-    context_.Messages.Show(
-        this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
-        QString::fromUtf8(kResultNotWritten) + "\n" + chosen + ": " + QString::fromLocal8Bit(reason.c_str()));
+    // The writers' reasons name the file already.
+    if (reason.find(path) == std::string::npos) reason = path + ": " + reason;
+    context_.Messages.Show(this, MessageIcon::Error, QString::fromUtf8(kErrorCaption),
+                           QString::fromUtf8(kResultNotWritten) + "\n" + qt::FileNameToQString(reason));
     return false;
   }
   saved_ = true;

@@ -9,23 +9,23 @@
 
 namespace vesk::gui {
 
+QString DescribePhotoFailure(const std::string& path, const qt::PhotoLoad& load) {
+  if (path.empty()) return QStringLiteral("Снимок не указан.");
+  const QString name = qt::FileNameToQString(path);
+  switch (load.Problem) {
+    case qt::PhotoProblem::Missing:
+      return QString::fromStdString(MissingFileMessage(path));
+    case qt::PhotoProblem::TooLarge:
+      return QString::fromUtf8(kPhotographTooLarge) + "\n" + name + ": " + QString::fromStdString(load.Failure);
+    default:
+      return QString::fromUtf8(kPhotographUnreadable) + "\n" + name + ": " + QString::fromStdString(load.Failure);
+  }
+}
+
 qt::SharedPhoto LoadPhotoForView(const std::string& path, MessageBoxes& boxes) {
   qt::PhotoLoad load = qt::LoadPhoto(path);
   if (load.Photo) return std::move(load.Photo);
-  const QString name = qt::FileNameToQString(path);
-  QString text;
-  switch (load.Problem) {
-    case qt::PhotoProblem::Missing:
-      text = QString::fromStdString(MissingFileMessage(qt::FileNameFromQString(name)));
-      break;
-    case qt::PhotoProblem::TooLarge:
-      text = QString::fromUtf8(kPhotographTooLarge) + "\n" + name + ": " + QString::fromStdString(load.Failure);
-      break;
-    default:
-      text = QString::fromUtf8(kPhotographUnreadable) + "\n" + name + ": " + QString::fromStdString(load.Failure);
-      break;
-  }
-  ShowStandardError(boxes, text);
+  ShowStandardError(boxes, DescribePhotoFailure(path, load));
   return nullptr;
 }
 

@@ -13,6 +13,10 @@ namespace vesk::gui {
 // it recorded.
 qt::SharedPhoto LoadPhotoForView(const std::string& path, MessageBoxes& boxes);
 
+// What the user is told about a photograph that could not be loaded: the
+// missing file's message, or the reason with the file's name below.
+QString DescribePhotoFailure(const std::string& path, const qt::PhotoLoad& load);
+
 // The photograph formats a workspace opens, for its file dialog: one filter
 // with BMP first and every other format Qt reads here, then all files.
 QString PhotoFilter();

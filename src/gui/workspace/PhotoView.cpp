@@ -108,6 +108,7 @@ void PhotoView::PaintOutline(QPainter& painter, double scale) const {
 }
 
 void PhotoView::PaintMarks(QPainter& painter, double scale) const {
+  drawn_ = 0;
   if (marks_.empty()) return;
   if (labelScale_ != scale) LayOutLabels(scale);
   // Only the marks near the painted part: a point dragged among thousands
@@ -125,7 +126,9 @@ void PhotoView::PaintMarks(QPainter& painter, double scale) const {
   painter.save();
   painter.resetTransform();
   painter.setRenderHint(QPainter::Antialiasing, false);
+  drawn_ = 0;
   for (std::size_t n = 0; n < near.size(); n += std::max<std::size_t>(stride, 1)) {
+    ++drawn_;
     const std::size_t i = near[n];
     const PhotoMark& mark = marks_[i];
     const QPointF at(mark.X * scale, mark.Y * scale);

@@ -53,6 +53,8 @@ class PhotoView : public ImageScrollArea {
   // Whether a mark's label is drawn: labels that would overlap one drawn
   // before them are left out, at the current zoom.
   bool LabelShown(std::size_t index) const;
+  // How many marks the last repaint drew.
+  std::size_t DrawnMarks() const { return drawn_; }
 
   void SetOutline(PhotoOutline outline);
   const PhotoOutline& Outline() const { return outline_; }
@@ -72,7 +74,8 @@ class PhotoView : public ImageScrollArea {
   qt::SharedPhoto photo_;
   std::vector<PhotoMark> marks_;
   mutable std::vector<bool> labelShown_;
-  mutable double labelScale_ = 0;  // the scale labelShown_ was laid out for; 0: to do
+  mutable double labelScale_ = 0;
+  mutable std::size_t drawn_ = 0;  // the scale labelShown_ was laid out for; 0: to do
   PhotoOutline outline_;
 };
 

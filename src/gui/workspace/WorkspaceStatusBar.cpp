@@ -1,6 +1,7 @@
 #include "gui/workspace/WorkspaceStatusBar.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 
@@ -27,11 +28,22 @@ WorkspaceStatusBar::WorkspaceStatusBar(QWidget* parent) : QWidget(parent) {
   // Room for "10 : 59 : 59" in the bold font.
   time_->setFixedWidth(time_->fontMetrics().horizontalAdvance(QStringLiteral("000 : 00 : 00")) + 16);
 
+  note_ = new QLabel(this);
+  note_->setObjectName(QStringLiteral("StatusNote"));
+  note_->hide();
+
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(note_);
   layout->addWidget(status_, 3);
   layout->addWidget(progress_, 4);
   layout->addWidget(time_);
+}
+
+void WorkspaceStatusBar::ShowNote(const QString& note) {
+  note_->setText(note);
+  note_->setToolTip(note);
+  note_->setVisible(!note.isEmpty());
 }
 
 void WorkspaceStatusBar::ShowStart(const QString& status) {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 
@@ -25,6 +26,10 @@ class WorkspaceStatusBar : public QWidget {
   QProgressBar& ProgressBar() { return *progress_; }
   QLineEdit& TimeField() { return *time_; }
 
+  // A remark on how the last build was made, beside the fields until the
+  // next one replaces it (empty: none).
+  void ShowNote(const QString& note);
+  QLabel& Note() { return *note_; }
   // A build starts: "0 : 0 : 0" and the status text, painted at once.
   void ShowStart(const QString& status);
   void ShowPosition(int percent);
@@ -36,6 +41,7 @@ class WorkspaceStatusBar : public QWidget {
   void ResetDisplay();
 
  private:
+  QLabel* note_;
   QLineEdit* status_;
   QProgressBar* progress_;
   QLineEdit* time_;

@@ -114,8 +114,11 @@ void WorkspaceWindow::BindBuildArea() {
 void WorkspaceWindow::ShowBuildFailure(const BuildFailure& failure, QWidget* owner) {
   switch (failure.How) {
     case BuildFailure::Kind::Message:
-      context_.Messages.Show(owner, failure.Message.Icon, QString::fromStdString(failure.Message.Caption),
-                             QString::fromStdString(failure.Message.Text));
+      // A file that could not be read is named below the message, with its
+      // line and what is wrong there.
+      context_.Messages.Show(
+          owner, failure.Message.Icon, QString::fromStdString(failure.Message.Caption),
+          QString::fromStdString(failure.Read ? failure.Read->DetailedText() : failure.Message.Text));
       if (failure.Read) OfferOtherSeparator(owner);
       break;
     case BuildFailure::Kind::StandardError:

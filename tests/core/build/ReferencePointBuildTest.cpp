@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 #include "files/CoordinateFile.h"
 #include "model/BuildModeTraits.h"
@@ -134,9 +136,10 @@ TEST(ReferencePointBuildTest, FailuresAreValuesToShow) {
     EXPECT_EQ(failure->Read->Line, 2);
     EXPECT_EQ(build.Points1().Count(), 54);  // what was read stays
   }
-  {  // an empty first list: the list's index error in the standard error box
+  {  // empty lists: the list's index error in the standard error box
     ReferencePointSetup setup = ChessboardSetup(BuildCommand::AnaglyphOnFirst, true);
     setup.Points1Path = empty;
+    setup.Points2Path = empty;
     ReferencePointBuild build(setup);
     const auto failure = build.Begin();
     ASSERT_TRUE(failure);
@@ -170,12 +173,66 @@ TEST(ReferencePointBuildTest, FailuresAreValuesToShow) {
     const auto failure = build.AcceptBuildArea(area);
     ASSERT_FALSE(failure.has_value());  // two distinct points give a step
     ReferencePointSetup same = setup;
-    same.ScenePath = dir.Write("one.crd", "5;5\r\n");
+    same.ScenePath = same.Points1Path = same.Points2Path = dir.Write("one.crd", "5;5\r\n");
     ReferencePointBuild single(same);
     ASSERT_FALSE(single.Begin());
     const auto noStep = single.AcceptBuildArea(area);
     ASSERT_TRUE(noStep);
     EXPECT_EQ(noStep->Message.Text, "Невозможно вычислить масштаб построения по реперным точкам!");
+  }
+}
+
+// Line n of each point file is one point: files of different lengths are
+// refused before anything is fitted, on either reading, naming every file
+// the build uses with its count.
+TEST(ReferencePointBuildTest, PointFilesOfDifferentLengthsAreRefused) {
+  test::TempDir dir;
+  std::string fivePoints;
+  for (int i = 0; i < 5; ++i) fivePoints += std::to_string(10 * i) + ";" + std::to_string(i * i) + "\r\n";
+  const std::string five = dir.Write("five.crd", fivePoints);
+  const std::string left = Chessboard("left01.crd"), right = Chessboard("right01.crd");
+  const std::string scene = Chessboard("scene.crd");
+  struct Case {
+    BuildCommand command;
+    std::string points1, points2, scene;
+    std::string listed;  // the lines under the message
+  } cases[] = {
+      {BuildCommand::AnaglyphOnFirst, left, five, scene, left + ": 54\n" + five + ": 5"},
+      {BuildCommand::AnaglyphOnFirst, five, right, scene, five + ": 5\n" + right + ": 54"},
+      // The scene counts only where the build uses it.
+      {BuildCommand::AnaglyphOnScene, left, right, five, left + ": 54\n" + right + ": 54\n" + five + ": 5"},
+  };
+  for (const Case& c : cases) {
+    ReferencePointSetup setup = ChessboardSetup(c.command, true);
+    setup.Points1Path = c.points1;
+    setup.Points2Path = c.points2;
+    setup.ScenePath = c.scene;
+    ReferencePointBuild build(setup);
+    const auto failure = build.Begin();
+    ASSERT_TRUE(failure) << c.listed;
+    EXPECT_EQ(failure->How, BuildFailure::Kind::Message);
+    EXPECT_EQ(failure->Message.Caption, "Ошибка!");
+    EXPECT_EQ(failure->Message.Text, "Число точек в файлах координат не совпадает!\n" + c.listed);
+    EXPECT_NE(failure->Detail.find("different numbers of points"), std::string::npos) << failure->Detail;
+  }
+  {  // an unused scene file of another length does not matter
+    ReferencePointSetup setup = ChessboardSetup(BuildCommand::AnaglyphOnFirst, true);
+    setup.ScenePath = five;
+    ReferencePointBuild build(setup);
+    EXPECT_FALSE(build.Begin());
+  }
+  {  // a file shortened while the build-area dialog is open is refused by the second reading
+    std::ifstream original(left, std::ios::binary);
+    const std::string copy = dir.Write("left.crd", std::string(std::istreambuf_iterator<char>(original), {}));
+    ReferencePointSetup setup = ChessboardSetup(BuildCommand::AnaglyphOnScene, true);
+    setup.Points1Path = copy;
+    ReferencePointBuild build(setup);
+    ASSERT_FALSE(build.Begin());
+    dir.Write("left.crd", fivePoints);
+    const auto failure = build.Fit();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->Message.Text.rfind("Число точек в файлах координат не совпадает!", 0), 0u);
+    EXPECT_TRUE(build.Outcome().Fits.empty()) << "nothing was fitted";
   }
 }
 
@@ -187,6 +244,7 @@ TEST(ReferencePointBuildTest, TheSecondReadTakesUpChangesAndCancellingStopsTheFi
   ASSERT_FALSE(ReadPointFile(Chessboard("left01.crd"), board, NumberFormat::Dot()));
   ASSERT_TRUE(WritePointFile(first, board, NumberFormat::Dot()));
   setup.Points1Path = first;
+  setup.Points2Path = first;
   ReferencePointBuild build(setup);
   ASSERT_FALSE(build.Begin());
   // The user edits the file while the dialog would be open: the fit reads it anew.

@@ -53,6 +53,52 @@ TEST(MethodChoiceTest, LeastSquaresOnlyForLargeSetsBeyondAShift) {
   }
 }
 
+// The largest point count whose statistical fit in `mode` stays within the
+// automatic choice's bound.
+int LargestCountWithinTheBound(BuildMode mode) {
+  int n = 4;
+  while (StatisticalSubsets(mode, n + 1) <= kMaxAutomaticStatisticalSubsets) ++n;
+  return n;
+}
+
+// The statistical method's cost grows as the fourth power of the count: the
+// automatic choice takes least squares beyond its bound and says so, and
+// counts both fits of the scene anaglyphs.
+TEST(MethodChoiceTest, TheAutomaticChoiceAvoidsStatisticalFitsBeyondTheBound) {
+  EXPECT_DOUBLE_EQ(StatisticalSubsets(BuildMode::SecondToFirst, 12), 495);
+  EXPECT_DOUBLE_EQ(StatisticalSubsets(static_cast<BuildMode>(11), 12), 990);
+  EXPECT_DOUBLE_EQ(StatisticalSubsets(BuildMode::SecondToFirst, 3), 0);
+  // 2000 points would take about a day: far beyond the bound.
+  EXPECT_GT(EstimatedStatisticalSeconds(StatisticalSubsets(BuildMode::SecondToFirst, 2000)), 3600.0);
+
+  const int within = LargestCountWithinTheBound(BuildMode::SecondToFirst);
+  const BuildMode sceneAnaglyph = static_cast<BuildMode>(11);
+  struct Case {
+    BuildMode mode;
+    int count;
+    double offset;
+    EstimationMethod expected;
+    bool tooMany;
+  } cases[] = {
+      {BuildMode::SecondToFirst, within, 0, EstimationMethod::Statistics, false},
+      {BuildMode::SecondToFirst, within + 1, 0, EstimationMethod::LeastSquares, true},
+      {sceneAnaglyph, within, 0, EstimationMethod::LeastSquares, true},  // two fits of `within` points
+      {sceneAnaglyph, LargestCountWithinTheBound(sceneAnaglyph), 0, EstimationMethod::Statistics, false},
+      // Least squares by the rule itself is not the bound's doing.
+      {BuildMode::SecondToFirst, within + 1, 1e6, EstimationMethod::LeastSquares, false},
+      {BuildMode::SecondToFirst, 5, 0, EstimationMethod::Statistics, false},
+  };
+  for (const Case& c : cases) {
+    VT_Points first(kOwnsItems);
+    VT_Points second(kOwnsItems);
+    MakeSets(c.count, c.offset, first, second);
+    const MethodChoice choice = ChooseEstimationMethod(c.mode, first, second);
+    EXPECT_EQ(choice.Method, c.expected) << c.count << " points, mode " << static_cast<int>(c.mode);
+    EXPECT_EQ(choice.TooManySubsets, c.tooMany) << c.count << " points, mode " << static_cast<int>(c.mode);
+    EXPECT_DOUBLE_EQ(choice.Subsets, StatisticalSubsets(c.mode, c.count));
+  }
+}
+
 TEST(MethodChoiceTest, SubsetsPerTick) {
   struct Case {
     int n;

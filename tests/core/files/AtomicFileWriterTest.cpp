@@ -227,5 +227,71 @@ TEST(TemporaryFileCleanupTest, ExitRemovesThem) {
   EXPECT_TRUE(Names(dir.Path()).empty());
 }
 
+// The journal folder the children of the next test keep.
+std::string childJournal;
+void KeepChildJournal() { KeepTemporaryFileJournal(childJournal); }
+
+TEST(TemporaryFileCleanupTest, ALaterStartRemovesWhatAKilledProcessLeft) {
+  test::TempDir dir;
+  childJournal = dir.File("journal");
+  const std::string path = dir.Write("out.bmp", "old");
+  HalfWrittenChild child(path, KeepChildJournal);
+  ASSERT_TRUE(child.WaitUntilWriting());
+  KeepTemporaryFileJournal(childJournal);
+  EXPECT_EQ(RemoveAbandonedTemporaryFiles(), 0) << "the file of a running process stays";
+  ASSERT_EQ(Names(dir.Path()).size(), 3u);
+
+  EXPECT_EQ(child.Signal(SIGKILL).Signal, SIGKILL);
+  const std::vector<std::string> left = Names(dir.Path());
+  ASSERT_EQ(left.size(), 3u) << "SIGKILL runs no handler";
+  EXPECT_EQ(RemoveAbandonedTemporaryFiles(), 1);
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"journal", "out.bmp"}));
+  EXPECT_TRUE(Names(childJournal).empty());
+  EXPECT_EQ(Contents(path), "old");
+  KeepTemporaryFileJournal("");
+}
+
+// A journal entry only ever removes a regular file named as its own
+// process's temporary file; whatever else it names stays.
+TEST(TemporaryFileCleanupTest, OnlyTheEndedProcesssOwnFilesGo) {
+  test::TempDir dir;
+  const std::string journal = dir.File("journal");
+  KeepTemporaryFileJournal(journal);
+  // The pid of a process that has ended: a child that is gone.
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  test::WaitForChild(gone);
+  const std::string marker = ".vesk-" + std::to_string(gone) + "-";
+  const std::string other = ".vesk-" + std::to_string(gone + 1) + "-";
+
+  const std::string ours = dir.Write(".out.bmp" + marker + "1.tmp", "x");
+  const std::string unmarked = dir.Write("precious.bmp", "keep");
+  const std::string someoneElses = dir.Write(".out.bmp" + other + "2.tmp", "keep");
+  const std::string wrongEnd = dir.Write(".out.bmp" + marker + "3.bmp", "keep");
+  const std::string target = dir.Write("target.bmp", "keep");
+  const std::string link = dir.File(".link.bmp" + marker + "4.tmp");
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  const std::string folder = dir.File(".folder" + marker + "5.tmp");
+  ASSERT_TRUE(fs::create_directory(folder));
+
+  std::string bootId = Contents("/proc/sys/kernel/random/boot_id");
+  if (!bootId.empty() && bootId.back() == '\n') bootId.pop_back();
+  int n = 0;
+  for (const std::string& named : {ours, unmarked, someoneElses, wrongEnd, link, folder}) {
+    std::ofstream(journal + "/" + std::to_string(gone) + "-" + std::to_string(n++) + ".entry") << bootId << "\n"
+                                                                                               << gone << "\n\n"
+                                                                                               << named;
+  }
+  std::ofstream(journal + "/half-written.entry") << bootId;
+
+  EXPECT_EQ(RemoveAbandonedTemporaryFiles(), 1);
+  EXPECT_FALSE(fs::exists(ours));
+  for (const std::string& kept : {unmarked, someoneElses, wrongEnd, target, folder})
+    EXPECT_TRUE(fs::exists(kept)) << kept;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Names(journal), std::vector<std::string>{"half-written.entry"});
+  KeepTemporaryFileJournal("");
+}
+
 }  // namespace
 }  // namespace vesk

@@ -70,6 +70,35 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"MixedLineEnds", "1;2\r3;4\n5;6\r\n", kDot, true, {{1, 2}, {3, 4}, {5, 6}}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The windows name the file, the line and what is wrong with it below the
+// reader's message, which is the same for every file and every fault.
+TEST(CoordinateFileTest, AFailureNamesTheFileTheLineAndTheReason) {
+  test::TempDir dir;
+  struct Case {
+    const char* contents;
+    const char* below;  // the line under the message, after the path
+  } cases[] = {
+      {"1;2\r\n\r\n3;4\r\n", ", строка 2: пустая строка"},
+      {"1;2\r\n3 4\r\n", ", строка 2: нет знака «;» между двумя числами"},
+      {"1;2;note\r\n", ", строка 1: больше одного знака «;»"},
+      {"1;2\r\n3;4\r\n12,5 ; 7\r\n", ", строка 3: «12,5» — не число с десятичным разделителем «.»"},
+      {"1; abc \r\n", ", строка 1: «abc» — не число с десятичным разделителем «.»"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.Write("points.crd", c.contents);
+    VT_Points points(kOwnsItems);
+    const auto failure = ReadPointFile(path, points, NumberFormat::Dot());
+    ASSERT_TRUE(failure) << c.contents;
+    EXPECT_EQ(failure->Message.Text, "Ошибка чтения файла сцены!");
+    EXPECT_EQ(failure->DetailedText(), "Ошибка чтения файла сцены!\n" + path + c.below);
+  }
+  // A missing file's message names it already: nothing is added.
+  VT_Points points(kOwnsItems);
+  const auto missing = ReadPointFile(dir.File("none.crd"), points, NumberFormat::Dot());
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->DetailedText(), "Файл " + dir.File("none.crd") + " не найден!");
+}
+
 TEST(CoordinateFileTest, MissingFileLeavesTheListAlone) {
   test::TempDir dir;
   VT_Points points(kOwnsItems);

@@ -630,13 +630,14 @@ TEST_F(OrientationWorkspaceTest, AFileThatCannotBeReadStopsTheBuildAtTheFirst) {
   boxes.Boxes.clear();
   EXPECT_EQ(Build("AnaglyphOnSecondItem"), nullptr);
   ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения cam-файла!");
+  // The file and the line to blame stand below the reader's message.
+  EXPECT_EQ(boxes.Boxes[0].Text, Q("Ошибка чтения cam-файла!\n" + set.File("right01.cam") + ", строка 1"));
 
   fs::copy_file(Chessboard() / "right01.cam", set.dir.Path() / "right01.cam", fs::copy_options::overwrite_existing);
   boxes.Boxes.clear();
   EXPECT_EQ(Build("AnaglyphOnSecondItem"), nullptr);
   ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения файла геометрии съемки!");
+  EXPECT_EQ(boxes.Boxes[0].Text, Q("Ошибка чтения файла геометрии съемки!\n" + set.File("left01.ort") + ", строка 2"));
   EXPECT_TRUE(jobs.Viewers().Existing().empty());
 }
 
@@ -719,7 +720,9 @@ TEST_F(OrientationWorkspaceTest, AnInputSetPhotographThatCannotBeLoadedLeavesIts
   LoadProject(project);
   ASSERT_EQ(boxes.Boxes.size(), 1u);
   EXPECT_EQ(boxes.Boxes[0].Caption, "Ошибка!");
-  EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Ошибка чтения файла входных данных!"));
+  // The photograph that failed is named under the message.
+  EXPECT_EQ(boxes.Boxes[0].Text, QString::fromStdString("Ошибка чтения файла входных данных!\nФайл " +
+                                                        dir.File("missing.bmp") + " не найден!"));
   EXPECT_EQ(boxes.Boxes[0].Icon, MessageIcon::Error);
   // Every field shows the path it holds; the photograph that failed leaves
   // its field and its pane empty, so nothing builds from the old picture.
@@ -738,7 +741,7 @@ TEST_F(OrientationWorkspaceTest, AnInputSetPhotographThatCannotBeLoadedLeavesIts
   boxes.Boxes.clear();
   LoadProject(dir.Write("empty.prt", ""));
   ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Ошибка чтения файла входных данных!"));
+  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения файла входных данных!\nСнимок не указан.");
   EXPECT_EQ(form->PhotoPath(1), "");
   EXPECT_EQ(form->Pane(1).Photo(), nullptr);
 }

@@ -1,9 +1,11 @@
 #include <QDockWidget>
 #include <QMouseEvent>
+#include <QTableView>
 #include <QToolBar>
 #include <QUndoStack>
 #include <cmath>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 
 #include "build/ReferencePointBuild.h"
@@ -359,8 +361,76 @@ TEST_F(PointEditingTest, TheTableEditorAsksFirstAndShowsWhatTheWorkspaceSaved) {
   QTest::mouseDClick(Edit("Edit10"), Qt::LeftButton);
   ASSERT_EQ(questions.size(), 1u);
   ASSERT_EQ(window->Editors().size(), 1u);
-  EXPECT_EQ(window->Editors()[0]->Model().data(window->Editors()[0]->Model().index(3, 2)).toString(),
+  gui::TRedForm& editor = *window->Editors()[0];
+  EXPECT_EQ(editor.Model().data(editor.Model().index(3, 2)).toString(),
             Q(FormatNumber(*At(PointList::Second, 3).Y, NumberFormat::Dot())));
+  // Saved again from the workspace, the open editor follows.
+  const EditedPoint q = At(PointList::Second, 3);
+  Drag(2, ScreenOf(2, *q.X, *q.Y), ScreenOf(2, *q.X, *q.Y) + QPoint(0, 5));
+  Action("SavePoints")->trigger();
+  EXPECT_EQ(questions.size(), 1u);
+  EXPECT_EQ(editor.Model().data(editor.Model().index(3, 2)).toString(),
+            Q(FormatNumber(*At(PointList::Second, 3).Y, NumberFormat::Dot())));
+  EXPECT_NE(*At(PointList::Second, 3).Y, *q.Y);
+  EXPECT_FALSE(editor.Modified());
+}
+
+TEST_F(PointEditingTest, ANewPairGetsEmptySceneCellsThatTheLiveFitNamesUntilTheyAreTyped) {
+  LoadEightPoints();
+  StartEditing();
+  EXPECT_TRUE(window->PointsDock().isVisible());
+  QAbstractItemModel* table = window->findChild<QTableView*>("PointGrid")->model();
+  Click(1, QPoint(330, 250));
+  Click(2, QPoint(300, 250));
+  ASSERT_EQ(table->rowCount(), 9);
+  ASSERT_EQ(table->columnCount(), 7);
+  EXPECT_EQ(table->index(8, 5).data().toString(), "");
+  ASSERT_TRUE(test::SpinUntil([this] { return window->Residuals().Summary().contains("9"); }));
+  EXPECT_EQ(window->Residuals().Summary(), "Нет координат сцены у точек 9.");
+  // A cell that is no number is refused and keeps its text.
+  EXPECT_FALSE(table->setData(table->index(8, 5), "abc"));
+  ASSERT_TRUE(table->setData(table->index(8, 5), "75"));
+  ASSERT_TRUE(table->setData(table->index(8, 6), "-45"));
+  EXPECT_EQ(At(PointList::Scene, 8), (EditedPoint{75, -45}));
+  EXPECT_EQ(Action("UndoPoints")->text(), "Отменить: координаты сцены точки 9");
+  ASSERT_TRUE(test::SpinUntil([this] { return window->Residuals().RowCount() == 18; }));
+
+  // The build saves first (Да), the scene file with its ninth line.
+  answers = {SaveAnswer::Yes};
+  Action("WithoutInterpolation")->trigger();
+  Build(BuildCommand::AnaglyphOnScene);
+  ASSERT_TRUE(WaitForQuiet());
+  EXPECT_EQ(ReadPointList(dir.File("scene_8.crd"), NumberFormat::Dot()).Points.size(), 9u);
+  ASSERT_NE(window->LastBuild(), nullptr);
+  EXPECT_EQ(window->LastBuild()->ScenePoints().Count(), 9);
+}
+
+TEST_F(PointEditingTest, AHugePointFileIsReadInTheBackgroundAndOtherFilesOfItsFolderAreNoChange) {
+  LoadEightPoints();
+  {
+    std::ofstream big(dir.File("big.crd"), std::ios::binary);
+    for (int i = 0; i < 120000; ++i) big << (i % 640) << ".25 ; " << (i / 640 % 480) << ".75\r\n";
+  }
+  ASSERT_GT(std::filesystem::file_size(dir.File("big.crd")),
+            static_cast<std::uintmax_t>(gui::PointEditor::kBackgroundReadBytes));
+  Type("Edit9", "big.crd");
+  EXPECT_TRUE(window->Points().Loading());
+  EXPECT_TRUE(Status().StatusField().text().startsWith("Чтение файла точек big.crd"))
+      << Status().StatusField().text().toStdString();
+  ASSERT_TRUE(test::SpinUntil([this] { return !window->Points().Loading(); }));
+  EXPECT_EQ(Model().Count(PointList::First), 120000);
+  EXPECT_EQ(At(PointList::First, 641), (EditedPoint{1.25, 1.75}));
+  EXPECT_LE(View(1).Marks().size(), static_cast<std::size_t>(gui::PointEditor::kMostMarks));
+
+  // An unsaved edit of the other list; a file written beside it changes nothing.
+  StartEditing();
+  const EditedPoint p = At(PointList::Second, 0);
+  Drag(2, ScreenOf(2, *p.X, *p.Y), ScreenOf(2, *p.X, *p.Y) + QPoint(4, 4));
+  const EditedPoint moved = At(PointList::Second, 0);
+  dir.Write("unrelated.txt", "x");
+  QTest::qWait(400);
+  EXPECT_EQ(At(PointList::Second, 0), moved);
+  EXPECT_TRUE(boxes.Boxes.empty());
 }
 
 }  // namespace

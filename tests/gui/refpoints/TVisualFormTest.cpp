@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDockWidget>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 
 #include "build/ReferencePointBuild.h"
 #include "estimation/BuildScale.h"
+#include "estimation/MethodChoice.h"
 #include "files/CoordinateFile.h"
 #include "files/ProjectFile.h"
 #include "gui/editor/TRedForm.h"
@@ -236,6 +238,19 @@ TEST_F(TVisualFormTest, APhotographThatCannotBeLoadedIsReportedAndTheViewKeepsIt
   EXPECT_EQ(window->View1().Photo(), before);
   EXPECT_EQ(window->Photo1Size().Width, 640);
   EXPECT_EQ(window->Points1Path(), "") << "no companion taken for a photograph not loaded";
+
+  // A photograph whose data ends early is refused with its name, whatever
+  // its format, rather than shown and built with its missing part filled in.
+  boxes.Boxes.clear();
+  const std::string whole = dir.File("whole.jpg");
+  ASSERT_TRUE(qt::DisplayImage(before).save(Q(whole), "JPEG"));
+  std::ifstream in(whole, std::ios::binary);
+  const std::string cut = dir.Write("cut.jpg", std::string(std::istreambuf_iterator<char>(in), {}).substr(0, 3000));
+  files.Answer(Q(cut));
+  Button("Button5")->click();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_TRUE(boxes.Boxes[0].Text.contains(Q(cut))) << boxes.Boxes[0].Text.toStdString();
+  EXPECT_EQ(window->View1().Photo(), before);
 }
 
 TEST_F(TVisualFormTest, ATypedPhotographThatCannotBeLoadedLeavesTheFieldWithThePictureABuildUses) {
@@ -455,7 +470,10 @@ void WriteShiftedPoints(const std::string& first, const std::string& second, int
 }
 
 TEST_F(TVisualFormTest, TheStatisticalFitRunsInTheBackgroundAndEscStopsItWithNothingBuilt) {
-  WriteShiftedPoints(dir.File("many1.crd"), dir.File("many2.crd"), 260);
+  // As many as the automatic choice still gives the statistical method.
+  int count = 4;
+  while (StatisticalSubsets(BuildMode::AnaglyphOnSecond, count + 1) <= kMaxAutomaticStatisticalSubsets) ++count;
+  WriteShiftedPoints(dir.File("many1.crd"), dir.File("many2.crd"), count);
   Type("Edit8", "a.bmp");
   Type("Edit7", "b.bmp");
   Type("Edit9", Q(dir.File("many1.crd")));
@@ -495,12 +513,21 @@ TEST_F(TVisualFormTest, EveryFailureOfABuildShowsItsMessageAndBuildsNothing) {
       {"scene file missing", "1;1\r\n", "1;1\r\n", BuildCommand::FirstToPlan, "Ошибка!",
        "Укажите файл координат точек сцены!", true},
       {"point file missing", nullptr, "1;1\r\n", BuildCommand::AnaglyphOnSecond, "Ошибка!", missing, true},
+      // The reader's message, with the file, the line and what is wrong there below it.
       {"point file unreadable", "1;1\r\n2;x\r\n", "1;1\r\n", BuildCommand::AnaglyphOnSecond, "Ошибка!",
-       "Ошибка чтения файла сцены!", true},
-      {"first list empty", "", "1;1\r\n", BuildCommand::AnaglyphOnSecond, "Vesk", "Index out of bounds ListOfT::Get",
-       false},
-      {"second list shorter", "1;1\r\n2;2\r\n", "1;1\r\n", BuildCommand::AnaglyphOnSecond, "Vesk",
-       "Index out of bounds ListOfT::Get", false},
+       QString::fromUtf8("Ошибка чтения файла сцены!\n") + Q(dir.File("p1.crd")) +
+           QString::fromUtf8(", строка 2: «x» — не число с десятичным разделителем «.»"),
+       true},
+      {"both lists empty", "", "", BuildCommand::AnaglyphOnSecond, "Vesk", "Index out of bounds ListOfT::Get", false},
+      // Files of different lengths would pair points that do not belong together.
+      {"second list shorter", "1;1\r\n2;2\r\n", "1;1\r\n", BuildCommand::AnaglyphOnSecond, "Ошибка!",
+       QString::fromUtf8("Число точек в файлах координат не совпадает!\n") + Q(dir.File("p1.crd")) + ": 2\n" +
+           Q(dir.File("p2.crd")) + ": 1",
+       true},
+      {"first list empty", "", "1;1\r\n", BuildCommand::AnaglyphOnSecond, "Ошибка!",
+       QString::fromUtf8("Число точек в файлах координат не совпадает!\n") + Q(dir.File("p1.crd")) + ": 0\n" +
+           Q(dir.File("p2.crd")) + ": 1",
+       true},
       {"no admissible subset", "0;0\r\n10;0\r\n20;0\r\n30;0\r\n", "0;0\r\n10;0\r\n20;0\r\n30;0\r\n",
        BuildCommand::AnaglyphOnSecond, "Vesk", "Index out of bounds ListOfT::Get", false},
   };
@@ -559,7 +586,8 @@ TEST_F(TVisualFormTest, LoadingAnInputSetShowsItsFilesAndAFailureStopsWithItsMes
   LoadProject(dir.File("broken.prt"));
   ASSERT_EQ(boxes.Boxes.size(), 1u);
   EXPECT_EQ(boxes.Boxes[0].Caption, "Ошибка!");
-  EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Ошибка чтения файла входных данных!"));
+  EXPECT_EQ(boxes.Boxes[0].Text,
+            Q("Ошибка чтения файла входных данных!\nФайл " + dir.File("nothing.bmp") + " не найден!"));
   EXPECT_EQ(boxes.Boxes[0].Owner, window.get());
   EXPECT_EQ(window->Photo1Path(), dir.File("right01.bmp"));
   EXPECT_EQ(window->Points1Path(), "") << "the set has no point files";
@@ -579,7 +607,7 @@ TEST_F(TVisualFormTest, LoadingAnInputSetShowsItsFilesAndAFailureStopsWithItsMes
   LoadProject(dir.File("folder.prt"));
   ASSERT_EQ(boxes.Boxes.size(), 1u);
   EXPECT_EQ(boxes.Boxes[0].Caption, "Ошибка");
-  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения файла проекта!");
+  EXPECT_EQ(boxes.Boxes[0].Text, Q("Ошибка чтения файла проекта!\n" + dir.File("folder.prt")));
   EXPECT_EQ(boxes.Boxes[0].Owner, nullptr);
   EXPECT_EQ(window->Points1Path(), dir.File("left01_8.crd"));
   EXPECT_EQ(Text("Edit12"), "scene_8.crd");
@@ -780,6 +808,42 @@ TEST_F(TVisualFormTest, DroppedFilesAreAssignedAsTheChooseButtonsWouldAndAProjec
   QDragEnterEvent enter(QPoint(10, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(window.get(), &enter);
   EXPECT_FALSE(enter.isAccepted());
+}
+
+// Points related by little more than a shift go to the statistical method,
+// whose cost grows as the fourth power of their count: beyond the bound the
+// workspace takes least squares and says so in the status bar and in the
+// residual panel, and the next build's choice replaces the note.
+TEST_F(TVisualFormTest, TooManyPointsForTheStatisticalMethodTakeLeastSquaresAndSaySo) {
+  ChooseChessboardFiles(false);
+  int many = 4;
+  while (StatisticalSubsets(BuildMode::AnaglyphOnFirst, many) <= kMaxAutomaticStatisticalSubsets) ++many;
+  std::string first, second;
+  for (int i = 0; i < many; ++i) {
+    const double x = 2.5 * ((37 * i) % 251), y = 1.8 * ((53 * i) % 241);
+    first += std::to_string(x) + ";" + std::to_string(y) + "\r\n";
+    second += std::to_string(x + 12 + 0.01 * (i % 5)) + ";" + std::to_string(y - 4) + "\r\n";
+  }
+  Type("Edit9", Q(dir.Write("many1.crd", first)));
+  Type("Edit10", Q(dir.Write("many2.crd", second)));
+  Build(BuildCommand::AnaglyphOnFirst);
+  ASSERT_TRUE(WaitForQuiet());
+  EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Texts().join("; ").toStdString();
+  ASSERT_NE(window->LastBuild(), nullptr);
+  EXPECT_EQ(window->LastBuild()->Method(), EstimationMethod::LeastSquares);
+  const QString note = gui::TooManySubsetsNote(many);
+  EXPECT_TRUE(note.contains(QString::number(many)));
+  EXPECT_EQ(Status().Note().text(), note);
+  EXPECT_FALSE(Status().Note().isHidden());
+  EXPECT_TRUE(window->Residuals().Summary().startsWith(note)) << window->Residuals().Summary().toStdString();
+
+  Type("Edit9", Q(dir.File("left01_8.crd")));
+  Type("Edit10", Q(dir.File("right01_8.crd")));
+  Build(BuildCommand::AnaglyphOnFirst);
+  ASSERT_TRUE(WaitForQuiet());
+  EXPECT_EQ(Status().Note().text(), "");
+  EXPECT_TRUE(Status().Note().isHidden());
+  EXPECT_FALSE(window->Residuals().Summary().contains(note));
 }
 
 TEST(DropPlanTest, SeveralPointFilesFillTheRowsAndTheSceneByName) {

@@ -234,6 +234,7 @@ TEST_F(ResultViewerTest, AFailedSaveSaysWhyAndLeavesTheOldFileIntact) {
   EXPECT_TRUE(boxes.Boxes[1].Text.startsWith("Не удаётся записать изображение!\n"))
       << boxes.Boxes[1].Text.toStdString();
   EXPECT_TRUE(boxes.Boxes[1].Text.contains("File too large")) << boxes.Boxes[1].Text.toStdString();
+  EXPECT_EQ(boxes.Boxes[1].Text.count(QString::fromStdString(path)), 1) << "the file is named once";
   EXPECT_EQ(dir.Read(name), "old contents");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file left";
 }

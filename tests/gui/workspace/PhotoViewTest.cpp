@@ -96,5 +96,30 @@ TEST(PhotoViewTest, LockedViewsZoomAndScrollTogether) {
   EXPECT_EQ(right.Picture().Zoom(), 2.0);
 }
 
+TEST(PhotoViewTest, LabelsThatWouldOverlapAreLeftOutAndAHugeSetDrawsABoundedShare) {
+  gui::PhotoView view;
+  view.resize(300, 200);
+  view.SetPhoto(Photo(400, 300));
+  view.SetMarks({gui::PhotoMark{50, 40, QColor(255, 0, 0), "1"}, gui::PhotoMark{51, 40, QColor(255, 0, 0), "2"},
+                 gui::PhotoMark{150, 40, QColor(255, 0, 0), "3"}});
+  EXPECT_TRUE(view.LabelShown(0));
+  EXPECT_FALSE(view.LabelShown(1));  // on top of the first
+  EXPECT_TRUE(view.LabelShown(2));
+  // Zoomed in, the first two stand apart.
+  view.SetZoom(8);
+  EXPECT_TRUE(view.LabelShown(1));
+
+  view.SetZoom(1);
+  std::vector<gui::PhotoMark> many;
+  for (int i = 0; i < 100000; ++i)
+    many.push_back(gui::PhotoMark{static_cast<double>(i % 400), static_cast<double>(i / 400 % 300), QColor(255, 0, 0),
+                                  QString::number(i + 1)});
+  view.SetMarks(std::move(many));
+  view.show();
+  view.Picture().grab();
+  EXPECT_GT(view.DrawnMarks(), 0u);
+  EXPECT_LE(view.DrawnMarks(), gui::PhotoView::kMaxDrawnMarks);
+}
+
 }  // namespace
 }  // namespace vesk
