@@ -615,7 +615,7 @@ TEST_F(TVisualFormTest, LoadingAnInputSetShowsItsFilesAndAFailureStopsWithItsMes
   boxes.Boxes.clear();
   LoadProject(dir.File("gone.prt"));
   ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_EQ(boxes.Boxes[0].Text, "Ошибка чтения файла проекта!");
+  EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Ошибка чтения файла проекта!\n" + Q(dir.File("gone.prt"))));
   EXPECT_EQ(window->Photo1Path(), dir.File("left01.bmp"));
   EXPECT_NE(window->View1().Photo(), nullptr);
 }
