@@ -30,6 +30,7 @@
 #include "files/ProjectFile.h"
 #include "gui/common/CurrentFolder.h"
 #include "gui/common/MessageBoxes.h"
+#include "gui/common/QuitQuestions.h"
 #include "gui/editor/TRedForm.h"
 #include "gui/refpoints/BackgroundFit.h"
 #include "gui/refpoints/DroppedFiles.h"
@@ -136,6 +137,17 @@ TVisual_Form::TVisual_Form(const GuiContext& context, const SharedDialogs& dialo
   fit_ = new BackgroundFit(this);
   watcher_ = new PointFileWatcher(this);
   points_ = new PointEditor(context, *this, View1(), View2());
+  // Unsaved point edits are asked about before the program ends, as when the
+  // workspace itself is closed: Нет gives them up, Отмена keeps it running.
+  if (context.Quit != nullptr) {
+    context.Quit->Add(this, [this] {
+      if (!points_->Unsaved()) return true;
+      show();
+      raise();
+      activateWindow();
+      return points_->AskToSave() != SaveAnswer::Cancel;
+    });
+  }
   live_ = new LiveResiduals(this);
 
   // The edited points with their scene cells, beside the residuals.

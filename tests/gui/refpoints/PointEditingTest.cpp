@@ -310,6 +310,33 @@ TEST_F(PointEditingTest, UnsavedEditsAskBeforeTheyAreLostAndCancelKeepsEverythin
   EXPECT_EQ(questions.size(), 6u);
 }
 
+TEST_F(PointEditingTest, QuittingWithUnsavedEditsAsksAndOnlyDaWritesTheFiles) {
+  LoadEightPoints();
+  StartEditing();
+  const EditedPoint p = At(PointList::First, 0);
+  Drag(1, ScreenOf(1, *p.X, *p.Y), ScreenOf(1, *p.X, *p.Y) + QPoint(10, 0));
+  const EditedPoint moved = At(PointList::First, 0);
+  ASSERT_NE(moved, p);
+  const std::string file = dir.File("left01_8.crd");
+  const QString question = QString::fromUtf8(gui::kPointsChangedQuestion);
+
+  // Отмена keeps the program running with the edits; Нет lets it end
+  // without writing anything.
+  for (const SaveAnswer answer : {SaveAnswer::Cancel, SaveAnswer::No}) {
+    answers = {answer};
+    EXPECT_EQ(quit.MayQuit(), answer == SaveAnswer::No);
+    EXPECT_EQ(At(PointList::First, 0), moved);
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(ReadPointList(file, NumberFormat::Dot()).Points[0], p);
+  }
+  // Да saves first; once saved nothing is asked again.
+  answers = {SaveAnswer::Yes};
+  EXPECT_TRUE(quit.MayQuit());
+  EXPECT_EQ(ReadPointList(file, NumberFormat::Dot()).Points[0], moved);
+  EXPECT_TRUE(quit.MayQuit());
+  EXPECT_EQ(questions, std::vector<QString>(3, question));
+}
+
 TEST_F(PointEditingTest, AnUnreadablePointFileIsNamedWithItsLineAndNotEditedOver) {
   ChessboardSet8();
   {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "build/BuildCommands.h"
+#include "gui/common/QuitQuestions.h"
 #include "gui/refpoints/TVisual_Form.h"
 #include "gui/render/RenderJobs.h"
 #include "gui/render/TForm2.h"
@@ -84,6 +85,7 @@ class WorkspaceFixture : public testing::Test {
  public:
   WorkspaceFixture() {
     context.Jobs = &jobs;
+    context.Quit = &quit;
     dialogs.Settings = &settings;
     dialogs.BuildArea = &area;
     dialogs.About = &about;
@@ -167,6 +169,7 @@ class WorkspaceFixture : public testing::Test {
   gui::GuiContext context{files, boxes, NumberFormat::Dot(),
                           [this](const QString& path) { helpOpened.push_back(path); }, 0};
   gui::RenderJobs jobs{context};
+  gui::QuitQuestions quit;
   gui::TVisualNForm settings{context};
   gui::TObjForm area{context};
   QDialog about;
