@@ -1,4 +1,7 @@
 #include <QDockWidget>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMouseEvent>
 #include <QTableView>
 #include <QToolBar>
@@ -9,6 +12,7 @@
 #include <fstream>
 
 #include "build/ReferencePointBuild.h"
+#include "cli/CliTestSupport.h"
 #include "editing/PointListFile.h"
 #include "files/CoordinateFile.h"
 #include "gui/editor/TRedForm.h"
@@ -18,6 +22,7 @@
 #include "gui/refpoints/ResidualTable.h"
 #include "gui/refpoints/WorkspaceFixture.h"
 #include "gui/workspace/PhotoView.h"
+#include "qt/ImageFiles.h"
 
 namespace vesk {
 namespace {
@@ -257,6 +262,38 @@ TEST_F(PointEditingTest, FromNothingToSavedFilesWithLiveResidualsOnTheWay) {
   ASSERT_EQ(window->Residuals().RowCount(), 8);
   for (int row = 0; row < 8; ++row)
     EXPECT_EQ(window->Residuals().Value(row, gui::ResidualTable::kLengthColumn), live[static_cast<std::size_t>(row)]);
+
+  // The files written are what vesk-cli builds and fits from: the same
+  // picture, byte for byte, and the same residuals.
+  const std::string project = dir.File("placed.prt");
+  {
+    std::ofstream out(project, std::ios::binary);
+    out << "[Images]\r\nImage1=left01.bmp\r\nImage2=right01.bmp\r\n[ReperPoints]\r\n"
+           "Image1ReperPoints=left01.crd\r\nImage2ReperPoints=right01.crd\r\n";
+  }
+  const test::CliRun render =
+      test::RunVeskCli({"render", "--project", project, "--by", "points", "--build", "anaglyph-second",
+                        "--decimal-separator", ".", "-o", dir.File("cli.bmp")});
+  ASSERT_EQ(render.Status, 0) << render.Err;
+  const std::optional<RgbImage> written = qt::LoadImage(dir.File("cli.bmp"));
+  ASSERT_TRUE(written.has_value());
+  ASSERT_NE(ShownViewers()[0]->ResultBitmap(), nullptr);
+  EXPECT_TRUE(*ShownViewers()[0]->ResultBitmap() == *written);
+  const test::CliRun fit = test::RunVeskCli(
+      {"fit", "--points1", dir.File("left01.crd"), "--points2", dir.File("right01.crd"), "--mode",
+       std::to_string(static_cast<int>(BuildMode::AnaglyphOnSecond)), "--photo1", dir.File("left01.bmp"), "--photo2",
+       dir.File("right01.bmp"), "--decimal-separator", ".", "--json"});
+  ASSERT_EQ(fit.Status, 0) << fit.Err;
+  const QJsonArray points = QJsonDocument::fromJson(QByteArray::fromStdString(fit.Out))
+                                .object()["residuals"]
+                                .toObject()["primary"]
+                                .toObject()["points"]
+                                .toArray();
+  ASSERT_EQ(points.size(), 8);
+  for (int row = 0; row < 8; ++row) {
+    EXPECT_EQ(window->Residuals().Value(row, gui::ResidualTable::kDxColumn), points[row].toArray()[0].toDouble());
+    EXPECT_EQ(window->Residuals().Value(row, gui::ResidualTable::kDyColumn), points[row].toArray()[1].toDouble());
+  }
 }
 
 TEST_F(PointEditingTest, UnsavedEditsAskBeforeTheyAreLostAndCancelKeepsEverything) {
