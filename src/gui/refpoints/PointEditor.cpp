@@ -162,6 +162,13 @@ PointEditor::PointEditor(const GuiContext& context, QMainWindow& window, PhotoVi
 
 PointEditor::~PointEditor() = default;
 
+void PointEditor::StopWatching() {
+  for (PhotoView* view : {&first_, &second_}) {
+    view->Picture().removeEventFilter(this);
+    view->removeEventFilter(this);
+  }
+}
+
 void PointEditor::AddMenu(QMenuBar& bar) {
   QMenu* menu = bar.addMenu(QStringLiteral("Точки"));
   menu->setObjectName(QStringLiteral("PointsMenu"));

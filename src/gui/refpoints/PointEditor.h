@@ -44,6 +44,9 @@ class PointEditor : public QObject {
  public:
   PointEditor(const GuiContext& context, QMainWindow& window, PhotoView& first, PhotoView& second);
   ~PointEditor() override;
+  // Stops watching the views: called before they are destroyed, since Qt
+  // still sends events to a half-destroyed view's filters.
+  void StopWatching();
 
   // The "Точки" menu, added to `bar` at the end, and a tool bar.
   void AddMenu(QMenuBar& bar);

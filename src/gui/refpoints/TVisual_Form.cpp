@@ -236,7 +236,10 @@ TVisual_Form::TVisual_Form(const GuiContext& context, const SharedDialogs& dialo
 
 // A fit still running is stopped and waited for before anything it reports
 // to is gone.
-TVisual_Form::~TVisual_Form() { delete fit_; }
+TVisual_Form::~TVisual_Form() {
+  points_->StopWatching();
+  delete fit_;
+}
 
 void TVisual_Form::MakeMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
