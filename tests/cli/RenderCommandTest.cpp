@@ -13,6 +13,7 @@
 #include "render/RenderEngine.h"
 #include "render/RenderMessages.h"
 #include "support/NoisePhoto.h"
+#include "support/PhotographFiles.h"
 #include "support/TempDir.h"
 
 namespace vesk {
@@ -22,17 +23,9 @@ using test::NoisePhoto;
 
 using test::RunVeskCli;
 
-// Two small photographs written into a temporary folder.
-struct Photographs {
-  test::TempDir Dir;
-  RgbImage First = NoisePhoto(23, 17, 1);
-  RgbImage Second = NoisePhoto(19, 21, 2);
-  std::string FirstPath = Dir.File("first.bmp");
-  std::string SecondPath = Dir.File("second.png");
-  Photographs() {
-    EXPECT_TRUE(qt::SaveImage(First, FirstPath));
-    EXPECT_TRUE(qt::SaveImage(Second, SecondPath));
-  }
+// Two small photographs of different sizes.
+struct Photographs : test::PhotographFiles {
+  Photographs() : PhotographFiles(NoisePhoto(23, 17, 1), NoisePhoto(19, 21, 2)) {}
 };
 
 RgbImage EngineResult(const RenderRequest& request, const RgbImage& first, const RgbImage& second) {

@@ -8,6 +8,7 @@
 #include "qt/StereoFiles.h"
 #include "render/StereoFormat.h"
 #include "support/NoisePhoto.h"
+#include "support/PhotographFiles.h"
 #include "support/TempDir.h"
 
 namespace vesk {
@@ -18,16 +19,8 @@ using test::RunVeskCli;
 
 // Two photographs of one size; with the identity map, anaglyph mode 2 shows
 // the second one to the left eye and the first to the right, pixel for pixel.
-struct Photographs {
-  test::TempDir Dir;
-  RgbImage First = NoisePhoto(9, 7, 1);
-  RgbImage Second = NoisePhoto(9, 7, 2);
-  std::string FirstPath = Dir.File("first.bmp");
-  std::string SecondPath = Dir.File("second.png");
-  Photographs() {
-    EXPECT_TRUE(qt::SaveImage(First, FirstPath));
-    EXPECT_TRUE(qt::SaveImage(Second, SecondPath));
-  }
+struct Photographs : test::PhotographFiles {
+  Photographs() : PhotographFiles(NoisePhoto(9, 7, 1), NoisePhoto(9, 7, 2)) {}
   std::vector<std::string> Render(const std::string& mode, std::vector<std::string> options) const {
     std::vector<std::string> args = {"render", "--photo1", FirstPath,      "--photo2",       SecondPath,
                                      "--mode", mode,       "--transform1", "1,0,0,0,0,0,1,0"};
