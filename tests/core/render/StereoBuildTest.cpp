@@ -7,6 +7,7 @@
 
 #include "common/VeskError.h"
 #include "render/RenderMessages.h"
+#include "support/JobMaps.h"
 #include "support/NoisePhoto.h"
 
 namespace vesk {
@@ -14,10 +15,8 @@ namespace {
 
 using test::NoisePhoto;
 
-JobTransform Map(double a0, double a1, double a2, double b0, double b1, double b2, double c0 = 0, double c1 = 0) {
-  return JobTransform{{a0, a1, a2, b0, b1, b2, c0, c1}};
-}
-const JobTransform kIdentity = Map(1, 0, 0, 0, 1, 0);
+using test::kIdentity;
+using test::Map;
 
 void ExpectSamePicture(const RgbImage& expected, const RgbImage& actual, const std::string& what) {
   ASSERT_EQ(expected.Width(), actual.Width()) << what;
